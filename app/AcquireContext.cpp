@@ -1,0 +1,3 @@
+#include "AcquireContext.h"
+
+AcquireContext acquire = {};

@@ -1,0 +1,54 @@
+// The acquisition state that the application object, the tuner callback,
+// reception, the conflict watch, the time list and the main dialog share:
+// plain process-wide fields on the one user-interface thread, no lock.
+#pragma once
+#include <windows.h>
+#include <cstdint>
+
+// How far the acquisition has come; 0 to 3 are also the freshness results.
+enum AcquireStatus : int8_t {
+    StatusCurrent = 0,       // today's guide data is present
+    StatusNoRegistry = 1,    // the EPG registry key is missing
+    StatusNoData = 2,        // no broadcast-schedule file; the resting state after an error
+    StatusOutdated = 3,      // the guide data is not today's, or today's times cannot be read
+    StatusChannelFailed = 5, // setting the ADAMS channel failed
+};
+
+// One broadcast window of the guide data: start and end, hour and minute.
+struct BroadcastWindow {
+    uint16_t startHour;
+    uint16_t startMinute;
+    uint16_t endHour;
+    uint16_t endMinute;
+};
+static_assert(sizeof(BroadcastWindow) == 8, "broadcast windows are 8 bytes in the scheduler");
+
+constexpr int NameBufferSize = 256;
+constexpr int ConflictNameSize = 64;
+constexpr int DateTextSize = 16;
+
+struct AcquireContext {
+    uint32_t autoMode;         // 1 when started with the Auto switch; never cleared
+    AcquireStatus status;
+    uint32_t stopRequested;    // 1 once an end path has begun
+    uint32_t tunerHeld;
+    uint32_t receiverRunning;
+    uint32_t callbackEvent;    // 0, 7 (registered) or 9 (another program asked for the tuner)
+    int32_t lastResult;        // result of the last tuner library call
+    UINT_PTR resourceHandle;
+    UINT_PTR callbackHandle;
+    uint32_t resourceGranted;
+    char requesterName[NameBufferSize];
+    char noticeName[NameBufferSize];
+    uint32_t conflictFound;
+    char conflictName[ConflictNameSize];
+    uint32_t adamsChannel;     // 1 to 12, or 255 for none
+    uint32_t alwaysReceiveAdams;
+    uint32_t autoTimeAdjust;
+    uint32_t storedReceiveMode; // the schedule record's enabled word as last read
+    char epgDateText[DateTextSize]; // date of the guide data, "%Y/%m/%d"
+    uint32_t timerId;          // id of the last timer tick, 0 before the first
+    SYSTEMTIME deadline;       // when the timer started + 30 or + 8 minutes
+};
+
+extern AcquireContext acquire;

@@ -1,0 +1,132 @@
+#include "EpgApp.h"
+#include "AcquireContext.h"
+#include "ChannelTable.h"
+#include "EpgMainDlg.h"
+#include "File.h"
+#include "Path.h"
+#include "Registry.h"
+#include <cctype>
+#include <cstring>
+
+const char RunningMutexName[] = "PELMAR_RUNNING";
+
+namespace {
+const char AlreadyRunningMessage[] = "既に起動されています。";
+const char NoChannelMessage[] = "チャンネル情報がありません。チャンネル設定プログラムを実行して\n"
+                                "チャンネル設定をしてから実行してください。";
+} // namespace
+
+void CEpgCommandLineInfo::ParseParam(const char* param, BOOL flag, BOOL last) {
+    CCommandLineInfo::ParseParam(param, flag, last);
+    if (toupper((unsigned char)param[0]) != 'A')
+        return;
+    if (strcmp(param + 1, "uto") == 0)
+        acquire.autoMode = 1;
+}
+
+// True when another instance holds the mutex. A mutex that already exists
+// when this instance creates it means that two instances started at the same
+// moment: the later one counts as the second.
+bool CEpgApp::AnotherInstanceRuns() {
+    HANDLE other = OpenMutexA(MUTEX_ALL_ACCESS, FALSE, RunningMutexName);
+    if (other) {
+        CloseHandle(other);
+        return true;
+    }
+    HANDLE created = CreateMutexA(nullptr, FALSE, RunningMutexName);
+    if (created && GetLastError() == ERROR_ALREADY_EXISTS) {
+        CloseHandle(created);
+        return true;
+    }
+    m_hRunningMutex = created;
+    return false;
+}
+
+BOOL CEpgApp::InitInstance() {
+    CEpgCommandLineInfo commandLine;
+    ParseCommandLine(commandLine);
+
+    if (AnotherInstanceRuns()) {
+        if (!acquire.autoMode)
+            MessageBox(AlreadyRunningMessage);
+        return FALSE;
+    }
+    if (CheckChannelTable(&acquire.adamsChannel) != ChannelFound) {
+        MessageBox(NoChannelMessage, MB_OK);
+        return FALSE;
+    }
+
+    BackupAdamsFolder();
+    {
+        CEpgMainDlg dialog(nullptr);
+        m_pMainWnd = &dialog;
+        dialog.DoModal();
+        RemoveAdamsBackup();
+        m_pMainWnd = nullptr;
+    }
+    return FALSE;
+}
+
+int CEpgApp::ExitInstance() {
+    // The handle stays open until the process ends: that is what keeps the name taken.
+    if (m_hRunningMutex)
+        ReleaseMutex(m_hRunningMutex);
+    return CWinApp::ExitInstance();
+}
+
+void CEpgApp::BackupAdamsFolder() {
+    char folder[FolderBufferSize];
+    if (ReadAdamsFolder(folder) != 1)
+        return;
+    char path[FolderBufferSize];
+    if (JoinText(path, sizeof path, folder, "\\Temp\\"))
+        CreateDirectoryA(path, nullptr); // may exist from an earlier run
+    if (!JoinText(path, sizeof path, folder, "\\*.*"))
+        return;
+
+    WIN32_FIND_DATAA entry;
+    HANDLE search = FindFirstFileA(path, &entry);
+    if (search == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        // Folders fail to copy, so only the files directly in the folder reach the copy.
+        char source[FolderBufferSize], target[FolderBufferSize];
+        if (JoinText(source, sizeof source, folder, "\\", entry.cFileName) &&
+            JoinText(target, sizeof target, folder, "\\Temp\\", entry.cFileName))
+            CopyFileA(source, target, FALSE);
+    } while (FindNextFileA(search, &entry));
+    FindClose(search);
+}
+
+void CEpgApp::RemoveAdamsBackup() {
+    char folder[FolderBufferSize];
+    if (ReadAdamsFolder(folder) != 1)
+        return;
+    char path[FolderBufferSize];
+    if (!JoinText(path, sizeof path, folder, "\\Temp\\*.*"))
+        return;
+
+    WIN32_FIND_DATAA entry;
+    HANDLE search = FindFirstFileA(path, &entry);
+    if (search == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        // "." and ".." are spared, and with them names such as .abc whose base is empty or ".".
+        char baseName[FolderBufferSize];
+        CopyBaseName(entry.cFileName, baseName, sizeof baseName);
+        if (baseName[0] == '\0' || strcmp(baseName, ".") == 0)
+            continue;
+        char file[FolderBufferSize];
+        if (!JoinText(file, sizeof file, folder, "\\Temp\\", entry.cFileName))
+            continue;
+        try {
+            CFile::Remove(file);
+        } catch (const CFileException&) {
+            // In use, read-only or a folder: it stays, and so does the Temp folder.
+        }
+    } while (FindNextFileA(search, &entry));
+    FindClose(search);
+
+    if (JoinText(path, sizeof path, folder, "\\Temp"))
+        RemoveDirectoryA(path);
+}

@@ -1,0 +1,60 @@
+// The program's main window: a modal dialog that shows how guide data is
+// received, the daily window, today's broadcast windows and two options.
+#pragma once
+#include "AcquireContext.h"
+#include "Dialog.h"
+#include "Wakeplan.h"
+#include <string>
+
+class CAbortNoticeDlg;
+
+constexpr int MaxBroadcastWindows = 24;
+constexpr int HourItemCount = 25;
+constexpr int MinuteItemCount = 6;
+constexpr int ItemSlotSize = 10;
+
+class CEpgMainDlg : public CDialog {
+public:
+    explicit CEpgMainDlg(CWnd* parent = nullptr);
+    ~CEpgMainDlg() override;
+
+    // Mode 1 (daily) ticks radio 1001 and enables the time combos; any other
+    // value ticks radio 1000 and disables them. The list stays enabled.
+    void SelectReceiveMode(int mode);
+
+    BroadcastWindow broadcastWindows[MaxBroadcastWindows] = {};
+    BroadcastTimeTable schedTable = {};
+    ScheduleRecord schedRecord = {};
+    // Combo item texts; once added, a slot's first byte holds the item's value.
+    char hourItems[HourItemCount][ItemSlotSize] = {};
+    char minuteItems[MinuteItemCount][ItemSlotSize] = {};
+    int broadcastWindowCount = 0;
+    int lastEndHourIndex = 0;
+    HWND receiverWindow = nullptr;
+    CButton manualButton;
+    CListBox timeList;
+    CComboBox startMinuteCombo;
+    CComboBox startHourCombo;
+    CComboBox endMinuteCombo;
+    CComboBox endHourCombo;
+    int receiveMode = 0; // 0 manual, 1 daily
+    std::string settableRangeText;
+    std::string dataDateText;
+    HICON appIcon = nullptr;
+    CAbortNoticeDlg* noticeDialog = nullptr;
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override;
+    BOOL OnInitDialog() override;
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+    void OnRadioManual();
+    void OnRadioDaily();
+    void OnCheckAlwaysReceive();
+    void OnCheckAutoAdjust();
+
+private:
+    void OnRadio(int mode);
+    void EnableTimeCombos(BOOL enable);
+    void SetCheckBox(int id, uint32_t flag);
+};
