@@ -15,9 +15,13 @@ TablePath BuildTablePath(char* path) {
     return JoinText(path, FolderBufferSize, folder, "\\ChTable.dat") ? PathBuilt : PathTooLong;
 }
 
-// Reads the next record over the previous one. At the end of the file nothing
-// is read and the buffer keeps the previous record, which was already judged.
-void ReadRecord(CFile& file, ChannelRecord& record) { file.Read(&record, sizeof record); }
+// Reads the next record over the previous one; false at the end of the file.
+// A last record cut short keeps the rest of the one before it, as it always has.
+// A table that delivers no record at all is never compared: its cleared
+// buffer would match an empty station name.
+bool ReadRecord(CFile& file, ChannelRecord& record) {
+    return file.Read(&record, sizeof record) != 0;
+}
 } // namespace
 
 int CheckChannelTable(uint32_t* channel) {
@@ -31,8 +35,7 @@ int CheckChannelTable(uint32_t* channel) {
     try {
         CFile file(path, CFile::modeRead | CFile::shareCompat);
         ChannelRecord record = {};
-        for (uint32_t number = 1; number <= ChannelCount; ++number) {
-            ReadRecord(file, record);
+        for (uint32_t number = 1; number <= ChannelCount && ReadRecord(file, record); ++number) {
             if (record.isAdamsChannel == 1) {
                 *channel = number;
                 break;
@@ -53,8 +56,7 @@ int FindStationName(const char* name) {
     try {
         CFile file(path, CFile::modeRead | CFile::shareCompat);
         ChannelRecord record = {};
-        for (int number = 1; number <= ChannelCount; ++number) {
-            ReadRecord(file, record);
+        for (int number = 1; number <= ChannelCount && ReadRecord(file, record); ++number) {
             // Compare within the field: a name without a terminator ends with it.
             char stationName[sizeof record.stationName + 1] = {};
             memcpy(stationName, record.stationName, sizeof record.stationName);

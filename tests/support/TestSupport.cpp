@@ -1,0 +1,272 @@
+#include "TestSupport.h"
+#include <algorithm>
+#include <cstring>
+#include <stdexcept>
+
+const char AdamsKeyPath[] = "Software\\ﾉｰﾍﾞﾙ\\ADAMS\\adams-e\\";
+const char ChannelKeyPath[] = "Software\\Norvell\\TunerDesk\\Channel\\";
+const char EpgKeyPath[] = "Software\\NORVELL\\TunerDesk\\EPG";
+
+void SetRegistryBytes(HKEY root, const char* keyPath, const char* valueName, const void* data,
+                      DWORD size, DWORD type) {
+    HKEY key;
+    if (RegCreateKeyExA(root, keyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
+        ERROR_SUCCESS)
+        throw std::runtime_error("cannot create registry key");
+    LONG result = RegSetValueExA(key, valueName, 0, type, (const BYTE*)data, size);
+    RegCloseKey(key);
+    if (result != ERROR_SUCCESS)
+        throw std::runtime_error("cannot set registry value");
+}
+
+void SetRegistryText(HKEY root, const char* keyPath, const char* valueName, const std::string& text) {
+    SetRegistryBytes(root, keyPath, valueName, text.c_str(), (DWORD)text.size() + 1);
+}
+
+void DeleteRegistryTree(HKEY root, const char* keyPath) { RegDeleteTreeA(root, keyPath); }
+
+void ClearInstallationRegistry() {
+    DeleteRegistryTree(HKEY_CURRENT_USER, "Software\\ﾉｰﾍﾞﾙ");
+    DeleteRegistryTree(HKEY_LOCAL_MACHINE, "Software\\Norvell");
+}
+
+namespace {
+std::string NewFolderPath(const std::string& name) {
+    static int counter = 0;
+    CreateDirectoryA("C:\\pelmar-tests", nullptr);
+    return "C:\\pelmar-tests\\" + name + "-" + std::to_string(GetCurrentProcessId()) + "-" +
+           std::to_string(++counter);
+}
+} // namespace
+
+TempFolder::TempFolder(const std::string& name) : path(NewFolderPath(name)) {
+    RemoveTree(path);
+    if (!CreateDirectoryA(path.c_str(), nullptr))
+        throw std::runtime_error("cannot create " + path);
+}
+
+TempFolder::~TempFolder() { RemoveTree(path); }
+
+void RemoveTree(const std::string& path) {
+    WIN32_FIND_DATAA entry;
+    HANDLE search = FindFirstFileA((path + "\\*").c_str(), &entry);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            std::string name = entry.cFileName;
+            if (name == "." || name == "..")
+                continue;
+            std::string child = path + "\\" + name;
+            if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                RemoveTree(child);
+            } else {
+                SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileA(child.c_str());
+            }
+        } while (FindNextFileA(search, &entry));
+        FindClose(search);
+    }
+    RemoveDirectoryA(path.c_str());
+}
+
+void WriteFile(const std::string& path, const std::string& content) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        throw std::runtime_error("cannot write " + path);
+    DWORD written = 0;
+    ::WriteFile(file, content.data(), (DWORD)content.size(), &written, nullptr);
+    CloseHandle(file);
+}
+
+std::string ReadWholeFile(const std::string& path) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        throw std::runtime_error("cannot read " + path);
+    std::string content(GetFileSize(file, nullptr), '\0');
+    DWORD done = 0;
+    ReadFile(file, &content[0], (DWORD)content.size(), &done, nullptr);
+    CloseHandle(file);
+    return content;
+}
+
+bool FileExists(const std::string& path) {
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool FolderExists(const std::string& path) {
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::vector<std::string> ListFolder(const std::string& folder) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA entry;
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &entry);
+    if (search == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        std::string name = entry.cFileName;
+        if (name != "." && name != "..")
+            names.push_back(name);
+    } while (FindNextFileA(search, &entry));
+    FindClose(search);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+void WriteChannelTable(const std::string& folder, const std::vector<TestChannel>& channels) {
+    std::string table;
+    for (const TestChannel& channel : channels) {
+        char record[64] = {};
+        memcpy(record + 8, channel.stationName.data(), std::min<size_t>(channel.stationName.size(), 32));
+        memcpy(record + 40, &channel.mark, 4);
+        table.append(record, sizeof record);
+    }
+    WriteFile(folder + "\\ChTable.dat", table);
+}
+
+HeldFile::HeldFile(const std::string& path)
+    : handle(CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                         FILE_ATTRIBUTE_NORMAL, nullptr)) {
+    if (handle == INVALID_HANDLE_VALUE)
+        throw std::runtime_error("cannot hold " + path);
+}
+
+HeldFile::~HeldFile() { CloseHandle(handle); }
+
+std::string BinFolder() {
+    char module[MAX_PATH];
+    GetModuleFileNameA(nullptr, module, sizeof module);
+    std::string path = module;
+    return path.substr(0, path.find_last_of('\\'));
+}
+
+ChildProcess::ChildProcess(const std::string& commandLine) {
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    std::vector<char> line(commandLine.begin(), commandLine.end());
+    line.push_back('\0');
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &info))
+        throw std::runtime_error("cannot start " + commandLine);
+}
+
+ChildProcess::~ChildProcess() {
+    if (WaitForSingleObject(info.hProcess, 0) == WAIT_TIMEOUT) {
+        TerminateProcess(info.hProcess, 99);
+        WaitForSingleObject(info.hProcess, 5000);
+    }
+    CloseHandle(info.hThread);
+    CloseHandle(info.hProcess);
+}
+
+long ChildProcess::Wait(DWORD milliseconds) {
+    if (WaitForSingleObject(info.hProcess, milliseconds) != WAIT_OBJECT_0)
+        return -1;
+    DWORD code = 0;
+    GetExitCodeProcess(info.hProcess, &code);
+    return (long)code;
+}
+
+namespace {
+struct WindowSearch {
+    DWORD processId;
+    const std::string* title;
+    const char* className;
+    HWND found;
+    int count;
+};
+
+BOOL CALLBACK MatchWindow(HWND window, LPARAM parameter) {
+    WindowSearch* search = reinterpret_cast<WindowSearch*>(parameter);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != search->processId || !IsWindowVisible(window))
+        return TRUE;
+    if (search->className) {
+        char name[64] = {};
+        GetClassNameA(window, name, sizeof name);
+        if (strcmp(name, search->className) != 0)
+            return TRUE;
+    }
+    if (search->title && WindowText(window) != *search->title)
+        return TRUE;
+    search->found = window;
+    ++search->count;
+    return TRUE;
+}
+
+WindowSearch Search(DWORD processId, const std::string* title, const char* className) {
+    WindowSearch search{processId, title, className, nullptr, 0};
+    EnumWindows(MatchWindow, (LPARAM)&search);
+    return search;
+}
+} // namespace
+
+HWND WaitForWindow(DWORD processId, const std::string& title, const char* className,
+                   DWORD milliseconds) {
+    for (DWORD waited = 0;; waited += 50) {
+        HWND found = Search(processId, &title, className).found;
+        if (found || waited >= milliseconds)
+            return found;
+        Sleep(50);
+    }
+}
+
+bool WaitForWindowGone(DWORD processId, const std::string& title, DWORD milliseconds) {
+    for (DWORD waited = 0;; waited += 50) {
+        if (!Search(processId, &title, nullptr).found)
+            return true;
+        if (waited >= milliseconds)
+            return false;
+        Sleep(50);
+    }
+}
+
+int CountWindows(DWORD processId, const char* className) {
+    return Search(processId, nullptr, className).count;
+}
+
+std::string WindowText(HWND window) {
+    char text[1024] = {};
+    SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, (LPARAM)text, SMTO_ABORTIFHUNG, 2000,
+                        nullptr);
+    return text;
+}
+
+MessageBoxView ReadMessageBox(HWND box) {
+    MessageBoxView view;
+    view.caption = WindowText(box);
+    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        char className[32] = {};
+        GetClassNameA(child, className, sizeof className);
+        if (_stricmp(className, "Static") != 0)
+            continue;
+        LONG style = GetWindowLongA(child, GWL_STYLE);
+        if ((style & SS_TYPEMASK) == SS_ICON) {
+            if (IsWindowVisible(child))
+                view.icon = (HICON)SendMessageA(child, STM_GETICON, 0, 0);
+        } else if (GetDlgCtrlID(child) == 0xFFFF) {
+            view.text = WindowText(child);
+        }
+    }
+    return view;
+}
+
+HICON SystemIcon(LPCSTR id) { return LoadIconA(nullptr, id); }
+
+void ClickButton(HWND window, int id) { PostMessageA(GetDlgItem(window, id), BM_CLICK, 0, 0); }
+
+void PumpMessages(DWORD milliseconds) {
+    DWORD start = GetTickCount();
+    do {
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+        Sleep(5);
+    } while (GetTickCount() - start < milliseconds);
+}
