@@ -38,12 +38,17 @@ int CWinApp::Run(HINSTANCE instance) {
     if (!app)
         return 1;
     app->m_hInstance = instance;
+    app->SetTitleFromModule();
+    // No message loop of its own: the dialogs run theirs, and the program ends
+    // when InitInstance returns.
+    app->InitInstance();
+    return app->ExitInstance();
+}
+
+void CWinApp::SetTitleFromModule() {
     char module[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, module, sizeof module);
-    CopyBaseName(module, app->title, sizeof app->title);
-    if (app->InitInstance())
-        return app->ExitInstance(); // no message loop of its own: dialogs run their own
-    return app->ExitInstance();
+    CopyBaseName(module, title, sizeof title);
 }
 
 void FormatFileError(const CFileException& error, char* text, size_t size) {

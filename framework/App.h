@@ -28,6 +28,7 @@ public:
     int MessageBox(const char* text, UINT type = MB_OK);
     // The executable's file name without its extension.
     const char* Title() const { return title; }
+    void SetTitleFromModule();
 
     static CWinApp* Current() { return current; }
     // Runs the application object: the program's whole life.

@@ -248,7 +248,7 @@ MessageBoxView ReadMessageBox(HWND box) {
         if ((style & SS_TYPEMASK) == SS_ICON) {
             if (IsWindowVisible(child))
                 view.icon = (HICON)SendMessageA(child, STM_GETICON, 0, 0);
-        } else if (GetDlgCtrlID(child) == 0xFFFF) {
+        } else if ((GetDlgCtrlID(child) & 0xFFFF) == 0xFFFF) {
             view.text = WindowText(child);
         }
     }

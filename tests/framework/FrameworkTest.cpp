@@ -1,0 +1,148 @@
+#include "App.h"
+#include "Dialog.h"
+#include "File.h"
+#include "Path.h"
+#include "TestSupport.h"
+#include "resource.h"
+#include <gtest/gtest.h>
+#include <atomic>
+#include <thread>
+
+namespace {
+
+TEST(File, FailuresRaiseTheCauseAndTheFileName) {
+    TempFolder folder("file-表示");
+    std::string missing = folder / "missing.dat";
+    try {
+        CFile file(missing.c_str(), CFile::modeRead);
+        FAIL() << "opened a missing file";
+    } catch (const CFileException& error) {
+        EXPECT_EQ((DWORD)ERROR_FILE_NOT_FOUND, error.osError);
+        EXPECT_EQ(missing, error.fileName);
+    }
+
+    std::string held = folder / "held.dat";
+    WriteFile(held, "content");
+    {
+        HeldFile holder(held);
+        try {
+            CFile file(held.c_str(), CFile::modeRead | CFile::shareCompat);
+            FAIL() << "opened a file held without sharing";
+        } catch (const CFileException& error) {
+            EXPECT_EQ((DWORD)ERROR_SHARING_VIOLATION, error.osError);
+            EXPECT_EQ(held, error.fileName);
+        }
+        EXPECT_THROW(CFile::Remove(held.c_str()), CFileException);
+    }
+
+    // The compatibility mode is exclusive: an open file keeps others out.
+    CFile file(held.c_str(), CFile::modeRead | CFile::shareCompat);
+    EXPECT_EQ(INVALID_HANDLE_VALUE, CreateFileA(held.c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                                nullptr, OPEN_EXISTING, 0, nullptr));
+    char buffer[16] = {};
+    EXPECT_EQ(7u, file.Read(buffer, sizeof buffer));
+    EXPECT_EQ(0u, file.Read(buffer, sizeof buffer));
+    EXPECT_EQ(7u, file.GetLength());
+    EXPECT_EQ(2u, file.Seek(2, CFile::begin));
+    file.Close();
+    CFile::Remove(held.c_str());
+    EXPECT_FALSE(FileExists(held));
+}
+
+TEST(Path, DoubleByteCharactersEndingIn5CAreNotSeparators) {
+    // 表 is 95 5C and ソ is 83 5C in code page 932.
+    EXPECT_STREQ("ソフト.ep1", FindFileName("C:\\表示\\ソフト.ep1"));
+    EXPECT_STREQ("表", FindFileName("C:\\表"));
+    char base[16];
+    CopyBaseName("C:\\a.b\\ソフト.x.ep1", base, sizeof base);
+    EXPECT_STREQ("ソフト.x", base);
+    CopyBaseName("C:\\dir\\.abc", base, sizeof base);
+    EXPECT_STREQ("", base);
+    CopyBaseName("noext", base, sizeof base);
+    EXPECT_STREQ("noext", base);
+
+    char joined[8];
+    EXPECT_TRUE(JoinText(joined, sizeof joined, "ab", "\\", "cdef"));
+    EXPECT_STREQ("ab\\cdef", joined);
+    EXPECT_FALSE(JoinText(joined, sizeof joined, "abcd", "efgh"));
+    EXPECT_STREQ("abcdefg", joined);
+}
+
+// A dialog whose handler fails with a file error, as a file step without its own catch would.
+class FailingDialog : public CDialog {
+public:
+    FailingDialog() : CDialog(IDD_EPGMAIN_DIALOG) {}
+    int handled = 0;
+
+protected:
+    bool OnMessage(UINT message, WPARAM, LPARAM, LRESULT&) override {
+        if (message != WM_APP)
+            return false;
+        ++handled;
+        CFile file("C:\\pelmar-tests\\no-such-folder\\Ep000001.tct", CFile::modeRead);
+        return true;
+    }
+};
+
+class TestApp : public CWinApp {};
+
+TEST(Dispatch, AFileErrorLeavingAHandlerIsReportedWithTheStopIconAndTheDialogGoesOn) {
+    TestApp app;
+    app.SetTitleFromModule();
+    FailingDialog dialog;
+    ASSERT_TRUE(dialog.Create(IDD_EPGMAIN_DIALOG));
+
+    // Answers each error message as a user would, until the test is done.
+    std::vector<MessageBoxView> seen;
+    std::atomic<bool> done{false};
+    std::thread answer([&] {
+        while (!done) {
+            HWND box = WaitForWindow(GetCurrentProcessId(), app.Title(), "#32770", 200);
+            if (!box)
+                continue;
+            seen.push_back(ReadMessageBox(box));
+            PostMessageA(box, WM_COMMAND, IDOK, 0);
+            WaitForWindowGone(GetCurrentProcessId(), app.Title(), 5000);
+        }
+    });
+    PostMessageA(dialog.m_hWnd, WM_APP, 0, 0);
+    PumpMessages(1000);
+    SendMessageA(dialog.m_hWnd, WM_APP, 0, 0); // a second failure is reported again, not fatal
+    PumpMessages(500);
+    done = true;
+    answer.join();
+
+    ASSERT_EQ(2u, seen.size());
+    EXPECT_EQ("framework_tests", seen[0].caption);
+    EXPECT_EQ("C:\\pelmar-tests\\no-such-folder\\Ep000001.tct \x82\xAA\x8C\xA9\x82\xC2\x82\xA9"
+              "\x82\xE8\x82\xDC\x82\xB9\x82\xF1\x81\x42", // が見つかりません。
+              seen[0].text);
+    EXPECT_EQ(SystemIcon(IDI_HAND), seen[0].icon);
+    EXPECT_TRUE(IsWindow(dialog.m_hWnd));
+    EXPECT_EQ(2, dialog.handled);
+}
+
+TEST(AppMessageBox, HasTheTitleAsCaptionAndTheExclamationIconUnlessAnIconIsNamed) {
+    TestApp app;
+    app.SetTitleFromModule();
+    std::vector<MessageBoxView> seen;
+    std::thread answer([&] {
+        for (int i = 0; i < 2; ++i) {
+            HWND box = WaitForWindow(GetCurrentProcessId(), app.Title(), "#32770", 10000);
+            if (!box)
+                return;
+            seen.push_back(ReadMessageBox(box));
+            PostMessageA(box, WM_COMMAND, IDOK, 0);
+            WaitForWindowGone(GetCurrentProcessId(), app.Title(), 5000);
+        }
+    });
+    app.MessageBox("\x8A\xF9\x82\xC9"); // 既に
+    app.MessageBox("info", MB_OK | MB_ICONINFORMATION);
+    answer.join();
+    ASSERT_EQ(2u, seen.size());
+    EXPECT_EQ("\x8A\xF9\x82\xC9", seen[0].text);
+    EXPECT_EQ(SystemIcon(IDI_EXCLAMATION), seen[0].icon);
+    EXPECT_EQ(SystemIcon(IDI_ASTERISK), seen[1].icon);
+}
+
+} // namespace
