@@ -117,7 +117,7 @@ TEST(Dispatch, AFileErrorLeavingAHandlerIsReportedWithTheStopIconAndTheDialogGoe
     EXPECT_EQ("C:\\pelmar-tests\\no-such-folder\\Ep000001.tct \x82\xAA\x8C\xA9\x82\xC2\x82\xA9"
               "\x82\xE8\x82\xDC\x82\xB9\x82\xF1\x81\x42", // が見つかりません。
               seen[0].text);
-    EXPECT_EQ(SystemIcon(IDI_HAND), seen[0].icon);
+    EXPECT_EQ((UINT)MB_ICONSTOP, seen[0].icon);
     EXPECT_TRUE(IsWindow(dialog.m_hWnd));
     EXPECT_EQ(2, dialog.handled);
 }
@@ -141,8 +141,8 @@ TEST(AppMessageBox, HasTheTitleAsCaptionAndTheExclamationIconUnlessAnIconIsNamed
     answer.join();
     ASSERT_EQ(2u, seen.size());
     EXPECT_EQ("\x8A\xF9\x82\xC9", seen[0].text);
-    EXPECT_EQ(SystemIcon(IDI_EXCLAMATION), seen[0].icon);
-    EXPECT_EQ(SystemIcon(IDI_ASTERISK), seen[1].icon);
+    EXPECT_EQ((UINT)MB_ICONEXCLAMATION, seen[0].icon);
+    EXPECT_EQ((UINT)MB_ICONINFORMATION, seen[1].icon);
 }
 
 } // namespace

@@ -236,6 +236,44 @@ std::string WindowText(HWND window) {
     return text;
 }
 
+namespace {
+std::vector<BYTE> IconPicture(HICON icon) {
+    std::vector<BYTE> bits;
+    ICONINFO info;
+    if (!icon || !GetIconInfo(icon, &info))
+        return bits;
+    HBITMAP picture = info.hbmColor ? info.hbmColor : info.hbmMask;
+    BITMAP bitmap;
+    if (GetObjectA(picture, sizeof bitmap, &bitmap)) {
+        bits.resize((size_t)bitmap.bmWidthBytes * bitmap.bmHeight);
+        GetBitmapBits(picture, (LONG)bits.size(), bits.data());
+    }
+    if (info.hbmColor)
+        DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+    return bits;
+}
+
+UINT IconKind(HICON icon) {
+    if (!icon)
+        return 0;
+    std::vector<BYTE> shown = IconPicture(icon);
+    if (shown.empty())
+        return IconOfAnotherProcess;
+    const struct {
+        LPCSTR id;
+        UINT style;
+    } kinds[] = {{IDI_HAND, MB_ICONSTOP},
+                 {IDI_QUESTION, MB_ICONQUESTION},
+                 {IDI_EXCLAMATION, MB_ICONEXCLAMATION},
+                 {IDI_ASTERISK, MB_ICONINFORMATION}};
+    for (const auto& kind : kinds)
+        if (IconPicture(LoadIconA(nullptr, kind.id)) == shown)
+            return kind.style;
+    return 0xFFFFFFFF; // an icon, but none of the system's
+}
+} // namespace
+
 MessageBoxView ReadMessageBox(HWND box) {
     MessageBoxView view;
     view.caption = WindowText(box);
@@ -247,7 +285,7 @@ MessageBoxView ReadMessageBox(HWND box) {
         LONG style = GetWindowLongA(child, GWL_STYLE);
         if ((style & SS_TYPEMASK) == SS_ICON) {
             if (IsWindowVisible(child))
-                view.icon = (HICON)SendMessageA(child, STM_GETICON, 0, 0);
+                view.icon = IconKind((HICON)SendMessageA(child, STM_GETICON, 0, 0));
         } else if ((GetDlgCtrlID(child) & 0xFFFF) == 0xFFFF) {
             view.text = WindowText(child);
         }
@@ -255,7 +293,6 @@ MessageBoxView ReadMessageBox(HWND box) {
     return view;
 }
 
-HICON SystemIcon(LPCSTR id) { return LoadIconA(nullptr, id); }
 
 void ClickButton(HWND window, int id) { PostMessageA(GetDlgItem(window, id), BM_CLICK, 0, 0); }
 

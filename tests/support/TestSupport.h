@@ -88,11 +88,14 @@ std::string WindowText(HWND window);
 struct MessageBoxView {
     std::string caption;
     std::string text;
-    HICON icon = nullptr; // null when it shows none
+    UINT icon = 0; // MB_ICONEXCLAMATION, MB_ICONSTOP...; 0 when it shows none
 };
+// Shown for an icon whose picture cannot be read: Wine keeps an icon's
+// picture in the process that loaded it, so another process only sees that
+// there is one. Which one is checked in-process.
+constexpr UINT IconOfAnotherProcess = 0xFFFF;
+// Reads a message box; its icon is told by its picture.
 MessageBoxView ReadMessageBox(HWND box);
-// The system icon that a message box style shows.
-HICON SystemIcon(LPCSTR id);
 // Presses a button of a window in another process.
 void ClickButton(HWND window, int id);
 // Runs the message queue for a while (for in-process windows).
