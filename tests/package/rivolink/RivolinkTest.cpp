@@ -1,0 +1,425 @@
+// The tuner access library with real second processes (tunerpeer.exe)
+// competing with the test process for the one tuner.
+#include "Rivolink.h"
+#include "TestSupport.h"
+#include <gtest/gtest.h>
+#include <cstring>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace {
+
+const std::string OwnerName = "EPGデータ管理プログラム";
+// The trail byte of 表 is a backslash (0x5C); a cut must not split it off.
+const std::string ViewerName = "表示テレビ";
+const char SwitchKeyPath[] = "Software\\PackageStandIns\\Rivolink";
+
+void SetSwitch(const char* name, DWORD value) {
+    HKEY key;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, SwitchKeyPath, 0, nullptr, 0,
+                                             KEY_SET_VALUE, nullptr, &key, nullptr));
+    RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+    RegCloseKey(key);
+}
+
+int Count(const std::string& text, const std::string& part) {
+    int count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++count;
+    return count;
+}
+
+// tunerpeer.exe with its output in a file; killed at the end if still running.
+class Peer {
+public:
+    Peer(const std::string& outputPath, const std::string& arguments) : outputPath(outputPath) {
+        SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+        HANDLE output =
+            CreateFileA(outputPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                        &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        STARTUPINFOA startup = {};
+        startup.cb = sizeof startup;
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdOutput = output;
+        startup.hStdError = output;
+        std::string line = "\"" + BinFolder() + "\\tunerpeer.exe\" " + arguments;
+        BOOL started = output != INVALID_HANDLE_VALUE &&
+                       CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
+                                      nullptr, nullptr, &startup, &info);
+        if (output != INVALID_HANDLE_VALUE)
+            CloseHandle(output);
+        if (!started)
+            throw std::runtime_error("cannot start " + line);
+    }
+    ~Peer() {
+        Kill();
+        CloseHandle(info.hThread);
+        CloseHandle(info.hProcess);
+    }
+    void Kill() {
+        if (WaitForSingleObject(info.hProcess, 0) == WAIT_TIMEOUT) {
+            TerminateProcess(info.hProcess, 99);
+            WaitForSingleObject(info.hProcess, 5000);
+        }
+    }
+    long Wait(DWORD milliseconds) {
+        DWORD code = 0;
+        if (WaitForSingleObject(info.hProcess, milliseconds) != WAIT_OBJECT_0 ||
+            !GetExitCodeProcess(info.hProcess, &code))
+            return -1;
+        return (long)code;
+    }
+    std::string Output() const {
+        HANDLE file =
+            CreateFileA(outputPath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file == INVALID_HANDLE_VALUE)
+            return "";
+        std::string content(GetFileSize(file, nullptr), '\0');
+        DWORD done = 0;
+        ReadFile(file, &content[0], (DWORD)content.size(), &done, nullptr);
+        CloseHandle(file);
+        content.resize(done);
+        return content;
+    }
+    bool WaitForOutput(const std::string& text, DWORD milliseconds = 10000) {
+        for (DWORD start = GetTickCount(); GetTickCount() - start < milliseconds; Sleep(20))
+            if (Output().find(text) != std::string::npos)
+                return true;
+        return false;
+    }
+
+private:
+    std::string outputPath;
+    PROCESS_INFORMATION info = {};
+};
+
+struct Reply {
+    int result = -1;
+    DWORD granted = 99;
+    HANDLE handle = nullptr;
+    std::string name;
+};
+
+// Asks for the tuner as the program does: kind 6, request level 1.
+Reply AskForTuner(DWORD nameSize = 64) {
+    Reply reply;
+    char name[256];
+    reply.result = RVL_OpenResource(&reply.granted, &reply.handle, RvlResourceTunerVbi,
+                                    OwnerName.c_str(), 1, name, nameSize);
+    reply.name = name;
+    return reply;
+}
+
+// A callback that records what it got and always yields.
+struct Recorder {
+    std::vector<DWORD> events;
+    std::vector<DWORD> threads;
+    UINT_PTR registeredHandle = 0;
+    std::string requestName;
+    DWORD requestLevel = 0;
+    bool closeOnYield = true;
+    HANDLE resource = nullptr;
+    int closeResult = -1;
+};
+
+int __stdcall Record(DWORD eventCode, UINT_PTR argument, UINT_PTR context) {
+    Recorder& recorder = *reinterpret_cast<Recorder*>(context);
+    recorder.events.push_back(eventCode);
+    recorder.threads.push_back(GetCurrentThreadId());
+    if (eventCode == RvlEventRegistered)
+        recorder.registeredHandle = argument;
+    if (eventCode == RvlEventRequest) {
+        TunerRequest& request = *reinterpret_cast<TunerRequest*>(argument);
+        recorder.requestName = request.programName;
+        recorder.requestLevel = request.requestLevel;
+        if (recorder.closeOnYield)
+            recorder.closeResult = RVL_CloseResource(recorder.resource);
+        request.answer = 1;
+    }
+    return 0;
+}
+
+// A thread of the test process that registers, takes the tuner and reads
+// its messages until told to stop.
+struct HolderThread {
+    Recorder recorder;
+    HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HANDLE stop = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HANDLE thread = nullptr;
+    DWORD threadId = 0;
+    HANDLE callbackHandle = nullptr;
+    size_t eventsBeforeReading = 99;
+    DWORD granted = 0;
+
+    void Start() { thread = CreateThread(nullptr, 0, Run, this, 0, nullptr); }
+    void Finish() {
+        SetEvent(stop);
+        WaitForSingleObject(thread, 10000);
+    }
+    ~HolderThread() {
+        Finish();
+        CloseHandle(thread);
+        CloseHandle(ready);
+        CloseHandle(stop);
+    }
+    static void ReadMessages() {
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageA(&message);
+    }
+    static DWORD WINAPI Run(void* parameter) {
+        HolderThread& self = *static_cast<HolderThread*>(parameter);
+        self.threadId = GetCurrentThreadId();
+        if (RVL_OpenEx(Record, RvlOpenNotify, &self.callbackHandle, &self.recorder) == RvlOk) {
+            self.eventsBeforeReading = self.recorder.events.size();
+            for (int i = 0; i < 100 && self.recorder.events.empty(); ++i, Sleep(10))
+                ReadMessages();
+            char name[64];
+            RVL_OpenResource(&self.granted, &self.recorder.resource, RvlResourceTunerVbi,
+                             OwnerName.c_str(), 1, name, sizeof name);
+        }
+        SetEvent(self.ready);
+        while (MsgWaitForMultipleObjects(1, &self.stop, FALSE, INFINITE, QS_ALLINPUT) !=
+               WAIT_OBJECT_0)
+            ReadMessages();
+        return 0;
+    }
+};
+
+class TunerTest : public ::testing::Test {
+protected:
+    void SetUp() override { DeleteRegistryTree(HKEY_CURRENT_USER, SwitchKeyPath); }
+    void TearDown() override { DeleteRegistryTree(HKEY_CURRENT_USER, SwitchKeyPath); }
+    TempFolder folder{"rivolink"};
+};
+
+TEST_F(TunerTest, FreeTunerIsGrantedAndOnlyItsHolderTunesIt) {
+    DWORD signal = 99;
+    EXPECT_EQ(RvlErrorNotHolder, RVL_SetChannel(1));
+    EXPECT_EQ(RvlErrorNotHolder, RVL_GetSignalStatus(&signal));
+    EXPECT_EQ(0u, signal);
+
+    Reply mine = AskForTuner();
+    ASSERT_EQ(RvlOk, mine.result);
+    ASSERT_EQ(1u, mine.granted);
+    EXPECT_NE(nullptr, mine.handle);
+    EXPECT_EQ(RvlErrorArgument, RVL_SetChannel(0));
+    EXPECT_EQ(RvlErrorArgument, RVL_SetChannel(13));
+    EXPECT_EQ(RvlOk, RVL_GetSignalStatus(&signal));
+    EXPECT_EQ(0u, signal);
+    EXPECT_EQ(RvlOk, RVL_SetChannel(12));
+    EXPECT_EQ(RvlOk, RVL_VBIResume());
+    EXPECT_EQ(RvlOk, RVL_GetSignalStatus(&signal));
+    EXPECT_EQ(RvlSignalTuned | RvlSignalVbiRunning, signal);
+
+    // We registered no callback, so nobody can ask us: a viewer is refused by our name.
+    Peer refused(folder / "refused.txt", "ask Viewer 2");
+    EXPECT_EQ(1, refused.Wait(10000));
+    EXPECT_NE(std::string::npos, refused.Output().find("refused by " + OwnerName));
+
+    ASSERT_EQ(RvlOk, RVL_CloseResource(mine.handle));
+    EXPECT_EQ(RvlErrorNotHolder, RVL_SetChannel(3));
+    Peer granted(folder / "granted.txt", "ask Viewer 2");
+    EXPECT_EQ(0, granted.Wait(10000));
+    EXPECT_NE(std::string::npos, granted.Output().find("granted"));
+    // The viewer gave the tuner back as it ended.
+    EXPECT_EQ(1u, AskForTuner().granted);
+}
+
+TEST_F(TunerTest, HolderThatRefusesKeepsTheTunerAndTheAskerGetsItsName) {
+    Peer holder(folder / "holder.txt", "hold " + ViewerName + " --answer no");
+    ASSERT_TRUE(holder.WaitForOutput("holding"));
+
+    Reply refused = AskForTuner();
+    EXPECT_EQ(RvlOk, refused.result);
+    EXPECT_EQ(0u, refused.granted);
+    EXPECT_EQ(nullptr, refused.handle);
+    EXPECT_EQ(ViewerName, refused.name);
+
+    // Cut to whole characters within the size given, always terminated, nothing written beyond.
+    char small[8];
+    memset(small, 'x', sizeof small);
+    DWORD granted = 99;
+    HANDLE handle = nullptr;
+    EXPECT_EQ(RvlOk, RVL_OpenResource(&granted, &handle, RvlResourceTunerVbi, OwnerName.c_str(), 1,
+                                      small, 4));
+    EXPECT_EQ(0u, granted);
+    EXPECT_EQ("表", std::string(small));
+    EXPECT_EQ("xxxx", std::string(small + 4, 4));
+    memset(small, 'x', sizeof small);
+    EXPECT_EQ(RvlOk, RVL_OpenResource(&granted, &handle, RvlResourceTunerVbi, OwnerName.c_str(), 1,
+                                      small, 1));
+    EXPECT_EQ('\0', small[0]);
+    EXPECT_EQ('x', small[1]);
+
+    EXPECT_EQ(RvlErrorNotHolder, RVL_SetChannel(1));
+    std::string output = holder.Output();
+    EXPECT_EQ(3, Count(output, "request from " + OwnerName + " level 1, same thread")) << output;
+    EXPECT_EQ(3, Count(output, "refused"));
+}
+
+TEST_F(TunerTest, HolderThatYieldsClosesItsResourceAndTheAskerGetsTheTuner) {
+    Peer holder(folder / "holder.txt", "hold Viewer --answer yes");
+    ASSERT_TRUE(holder.WaitForOutput("holding"));
+
+    Reply mine = AskForTuner();
+    ASSERT_EQ(RvlOk, mine.result);
+    ASSERT_EQ(1u, mine.granted);
+    EXPECT_EQ(RvlOk, RVL_SetChannel(5));
+    EXPECT_EQ(0, holder.Wait(10000));
+    std::string output = holder.Output();
+    EXPECT_NE(std::string::npos,
+              output.find("request from " + OwnerName + " level 1, same thread"));
+    EXPECT_NE(std::string::npos, output.find("yielded, closed resource: 0")) << output;
+    EXPECT_NE(std::string::npos, output.find("handed over"));
+    // The former holder's ending leaves our tuner alone.
+    EXPECT_EQ(RvlOk, RVL_SetChannel(6));
+    EXPECT_EQ(RvlOk, RVL_CloseResource(mine.handle));
+}
+
+TEST_F(TunerTest, CallbacksRunOnTheRegisteringThreadOnlyWhileItReadsMessages) {
+    HolderThread holder;
+    holder.Start();
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(holder.ready, 10000));
+    ASSERT_EQ(1u, holder.granted);
+    EXPECT_EQ(0u, holder.eventsBeforeReading);
+
+    // The test's main thread waits without reading messages; the holder's thread answers.
+    Peer viewer(folder / "viewer.txt", "ask Viewer 2");
+    EXPECT_EQ(0, viewer.Wait(10000));
+    EXPECT_NE(std::string::npos, viewer.Output().find("granted"));
+    holder.Finish();
+
+    ASSERT_EQ((std::vector<DWORD>{RvlEventRegistered, RvlEventRequest}), holder.recorder.events);
+    EXPECT_EQ(reinterpret_cast<UINT_PTR>(holder.callbackHandle), holder.recorder.registeredHandle);
+    EXPECT_EQ((std::vector<DWORD>{holder.threadId, holder.threadId}), holder.recorder.threads);
+    EXPECT_EQ("Viewer", holder.recorder.requestName);
+    EXPECT_EQ(2u, holder.recorder.requestLevel);
+    EXPECT_EQ(RvlOk, holder.recorder.closeResult);
+}
+
+TEST_F(TunerTest, HolderThatYieldsWithoutClosingLosesTheTunerAnyway) {
+    HolderThread holder;
+    holder.recorder.closeOnYield = false;
+    holder.Start();
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(holder.ready, 10000));
+    ASSERT_EQ(1u, holder.granted);
+
+    Peer viewer(folder / "viewer.txt", "ask Viewer 2");
+    EXPECT_EQ(0, viewer.Wait(10000));
+    EXPECT_NE(std::string::npos, viewer.Output().find("granted"));
+    holder.Finish();
+    EXPECT_EQ(RvlErrorNotHolder, RVL_SetChannel(1));
+    EXPECT_EQ(RvlErrorHandle, RVL_CloseResource(holder.recorder.resource));
+}
+
+TEST_F(TunerTest, KilledHolderFreesTheTuner) {
+    {
+        Peer holder(folder / "holder.txt", "hold Viewer --answer no");
+        ASSERT_TRUE(holder.WaitForOutput("holding"));
+        EXPECT_EQ(0u, AskForTuner().granted);
+        holder.Kill();
+    }
+    Reply mine = AskForTuner();
+    EXPECT_EQ(RvlOk, mine.result);
+    EXPECT_EQ(1u, mine.granted);
+}
+
+TEST_F(TunerTest, HolderThatDoesNotAnswerInTimeKeepsTheTuner) {
+    Peer holder(folder / "holder.txt", "hold Slow --answer late");
+    ASSERT_TRUE(holder.WaitForOutput("holding"));
+
+    SetSwitch("AnswerTimeout", 300);
+    DWORD start = GetTickCount();
+    Reply late = AskForTuner();
+    EXPECT_LT(GetTickCount() - start, 1500u);
+    EXPECT_EQ(RvlErrorNoAnswer, late.result);
+    EXPECT_EQ(0u, late.granted);
+    EXPECT_EQ("Slow", late.name);
+
+    // Its late answer finds nobody waiting; given the time, it refuses as usual.
+    SetSwitch("AnswerTimeout", 8000);
+    Reply refused = AskForTuner();
+    EXPECT_EQ(RvlOk, refused.result);
+    EXPECT_EQ(0u, refused.granted);
+    EXPECT_EQ("Slow", refused.name);
+}
+
+TEST_F(TunerTest, ClosedAndOtherKindsOfHandlesAreRefusedHarmlessly) {
+    Recorder recorder;
+    HANDLE callbackHandle = nullptr;
+    ASSERT_EQ(RvlOk, RVL_OpenEx(Record, RvlOpenNotify, &callbackHandle, &recorder));
+    Reply mine = AskForTuner();
+    ASSERT_EQ(1u, mine.granted);
+
+    EXPECT_EQ(RvlErrorHandle, RVL_CloseResource(callbackHandle));
+    EXPECT_EQ(RvlErrorHandle, RVL_CallBackClose(mine.handle, RvlCloseNotify));
+    EXPECT_EQ(RvlErrorHandle, RVL_CloseResource(nullptr));
+    EXPECT_EQ(RvlErrorHandle, RVL_CallBackClose(reinterpret_cast<HANDLE>(0x12345678), 1));
+    EXPECT_EQ(RvlOk, RVL_SetChannel(2)); // still ours
+
+    EXPECT_EQ(RvlOk, RVL_CloseResource(mine.handle));
+    EXPECT_EQ(RvlErrorHandle, RVL_CloseResource(mine.handle));
+    EXPECT_EQ(RvlOk, RVL_CallBackClose(callbackHandle, RvlCloseNotify));
+    EXPECT_EQ(RvlErrorHandle, RVL_CallBackClose(callbackHandle, RvlCloseNotify));
+    // Withdrawn before this thread read its messages: the callback is never called.
+    PumpMessages(200);
+    EXPECT_TRUE(recorder.events.empty());
+}
+
+TEST_F(TunerTest, BadArgumentsAreRefusedAndLeaveTheTunerFree) {
+    Recorder recorder;
+    HANDLE callbackHandle = nullptr;
+    DWORD granted = 99;
+    HANDLE handle = nullptr;
+    char name[64];
+    EXPECT_EQ(RvlErrorArgument, RVL_OpenEx(nullptr, RvlOpenNotify, &callbackHandle, &recorder));
+    EXPECT_EQ(RvlErrorArgument, RVL_OpenEx(Record, 2, &callbackHandle, &recorder));
+    EXPECT_EQ(RvlErrorArgument, RVL_OpenEx(Record, RvlOpenNotify, nullptr, &recorder));
+    EXPECT_EQ(RvlErrorArgument, RVL_OpenResource(nullptr, &handle, 6, "x", 1, name, 64));
+    EXPECT_EQ(RvlErrorArgument, RVL_OpenResource(&granted, &handle, 8, "x", 1, name, 64));
+    EXPECT_EQ(RvlErrorArgument, RVL_OpenResource(&granted, &handle, 6, nullptr, 1, name, 64));
+    EXPECT_EQ(RvlErrorArgument, RVL_OpenResource(&granted, &handle, 6, "x", 1, name, 0));
+    EXPECT_EQ(RvlErrorArgument, RVL_GetSignalStatus(nullptr));
+    PumpMessages(100);
+    EXPECT_TRUE(recorder.events.empty());
+
+    ASSERT_EQ(RvlOk, RVL_OpenEx(Record, RvlOpenNotify, &callbackHandle, &recorder));
+    EXPECT_EQ(RvlErrorArgument, RVL_CallBackClose(callbackHandle, 2));
+    PumpMessages(200);
+    EXPECT_EQ(std::vector<DWORD>{RvlEventRegistered}, recorder.events);
+    EXPECT_EQ(1u, AskForTuner().granted);
+}
+
+TEST_F(TunerTest, EachFaultSwitchFailsItsCall) {
+    Recorder recorder;
+    HANDLE callbackHandle = reinterpret_cast<HANDLE>(1);
+    SetSwitch("FailOpenEx", 1);
+    EXPECT_EQ(RvlErrorInjected, RVL_OpenEx(Record, RvlOpenNotify, &callbackHandle, &recorder));
+    EXPECT_EQ(nullptr, callbackHandle);
+    SetSwitch("FailOpenEx", 0);
+    EXPECT_EQ(RvlOk, RVL_OpenEx(Record, RvlOpenNotify, &callbackHandle, &recorder));
+    PumpMessages(200);
+    EXPECT_EQ(std::vector<DWORD>{RvlEventRegistered}, recorder.events);
+
+    SetSwitch("FailOpenResource", 1);
+    Reply failed = AskForTuner();
+    EXPECT_EQ(RvlErrorInjected, failed.result);
+    EXPECT_EQ(0u, failed.granted);
+    EXPECT_EQ(nullptr, failed.handle);
+    SetSwitch("FailOpenResource", 0);
+    Reply mine = AskForTuner();
+    ASSERT_EQ(1u, mine.granted);
+
+    SetSwitch("FailSetChannel", 1);
+    EXPECT_EQ(RvlErrorInjected, RVL_SetChannel(4));
+    DWORD signal = 99;
+    EXPECT_EQ(RvlOk, RVL_GetSignalStatus(&signal));
+    EXPECT_EQ(0u, signal & RvlSignalTuned);
+    DeleteRegistryTree(HKEY_CURRENT_USER, SwitchKeyPath);
+    EXPECT_EQ(RvlOk, RVL_SetChannel(4));
+}
+
+} // namespace
