@@ -30,7 +30,9 @@ struct Receiver {
 };
 Receiver receiver;
 
-void Report(const std::string& text) { OutputDebugStringA(("DataCast: " + text + "\n").c_str()); }
+void Report(const std::string& text) {
+    OutputDebugStringA(("DataCast: " + text + "\n").c_str());
+}
 
 DWORD ReadStepMilliseconds() {
     DWORD value = DefaultStepMilliseconds;

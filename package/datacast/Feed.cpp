@@ -43,7 +43,8 @@ bool ParseStation(const std::string& rest, const Feed& feed, FeedStation& statio
             reason = "the station prefix is used twice";
             return false;
         }
-    size_t nameStart = space == std::string::npos ? rest.size() : rest.find_first_not_of(" \t", space);
+    size_t nameStart =
+        space == std::string::npos ? rest.size() : rest.find_first_not_of(" \t", space);
     station.name = nameStart == std::string::npos ? std::string() : rest.substr(nameStart);
     if (station.name.empty() || station.name.size() > MaxStationNameLength) {
         reason = "a station name has 1 to 255 bytes";
@@ -86,7 +87,8 @@ bool ParseFeed(const std::string& text, Feed& feed, std::string& error) {
         line = line.substr(start);
         size_t space = line.find_first_of(" \t");
         std::string keyword = line.substr(0, space);
-        std::string rest = space == std::string::npos ? "" : line.substr(line.find_first_not_of(" \t", space));
+        std::string rest =
+            space == std::string::npos ? "" : line.substr(line.find_first_not_of(" \t", space));
         std::string reason;
         if (keyword == "station") {
             FeedStation station;
@@ -113,7 +115,7 @@ Feed DefaultFeed() {
     feed.stations = {{"NHKG", "ＮＨＫ総合"}, {"NHKE", "ＮＨＫ教育"}, {"NTVJ", "日本テレビ"},
                      {"TBSJ", "ＴＢＳ"},     {"CXFJ", "フジテレビ"}, {"EXTV", "テレビ朝日"},
                      {"TXTV", "テレビ東京"}};
-    feed.windows = {{5, 2, 5, 12}, {9, 2, 9, 12}, {12, 32, 12, 42}, {17, 2, 17, 12},
-                    {21, 2, 21, 12}, {23, 32, 23, 42}};
+    feed.windows = {{5, 2, 5, 12},   {9, 2, 9, 12},   {12, 32, 12, 42},
+                    {17, 2, 17, 12}, {21, 2, 21, 12}, {23, 32, 23, 42}};
     return feed;
 }

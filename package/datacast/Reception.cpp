@@ -10,7 +10,7 @@ const char EpgKey[] = "Software\\Norvell\\TunerDesk\\EPG";
 const char EpgDataValue[] = "EPG data";
 
 const char* const programmeTitles[] = {
-    "ニュース", "天気予報", "連続ドラマ", "アニメ",   "映画劇場", "音楽番組",
+    "ニュース", "天気予報",         "連続ドラマ", "アニメ",   "映画劇場", "音楽番組",
     "スポーツ", "ドキュメンタリー", "バラエティ", "料理番組", "旅番組",   "教育番組",
 };
 constexpr int TitleCount = sizeof programmeTitles / sizeof programmeTitles[0];
@@ -119,8 +119,8 @@ std::string DayFileContent(ReceivedKind kind, const FeedStation& station, const 
         content += (char)(date.year & 0xFF);
         content += (char)((date.year >> 8) & 0xFF);
         content += (char)0;
-        size_t length = station.name.size() < MaxStationNameLength ? station.name.size()
-                                                                    : MaxStationNameLength;
+        size_t length =
+            station.name.size() < MaxStationNameLength ? station.name.size() : MaxStationNameLength;
         content += (char)length;
         content += station.name.substr(0, length);
         content += "\r\n";
@@ -177,7 +177,8 @@ StepResult RunReceptionStep(Reception& reception) {
 }
 
 bool WriteReplacing(const std::string& folder, const std::string& name, const std::string& bytes) {
-    std::string temporary = folder + "\\~DataCast-" + std::to_string(GetCurrentProcessId()) + ".tmp";
+    std::string temporary =
+        folder + "\\~DataCast-" + std::to_string(GetCurrentProcessId()) + ".tmp";
     HANDLE file = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)

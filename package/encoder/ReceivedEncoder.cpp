@@ -68,7 +68,9 @@ size_t ReceivedHeaderSize(ReceivedKind kind) {
     return 0;
 }
 
-bool IsScrambledKind(ReceivedKind kind) { return kind >= KindEpt && kind <= KindPtt; }
+bool IsScrambledKind(ReceivedKind kind) {
+    return kind >= KindEpt && kind <= KindPtt;
+}
 
 void ScrambleBlock(uint8_t* data, size_t length) {
     uint16_t reg = RegisterStart;
@@ -93,8 +95,8 @@ bool EncodeReceivedFile(ReceivedKind kind, const std::string& content, std::stri
         if (body.size() * MaxExpansion < content.size() && !Compress(content, 0, body))
             return false;
         for (size_t at = 0; at < body.size(); at += ScrambleBlockSize) {
-            size_t length = body.size() - at < ScrambleBlockSize ? body.size() - at
-                                                                 : ScrambleBlockSize;
+            size_t length =
+                body.size() - at < ScrambleBlockSize ? body.size() - at : ScrambleBlockSize;
             ScrambleBlock((uint8_t*)&body[at], length);
         }
     }

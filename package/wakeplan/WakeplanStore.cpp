@@ -121,10 +121,10 @@ std::string DescribeScheduleRecord(const ScheduleRecord& record) {
                  record.enabled == 1   ? "daily automatic acquisition"
                  : record.enabled == 0 ? "manual"
                                        : "unknown");
-    text += Line("daily window:   %02u:%02u - %02u:%02u", window[0], window[1], window[2],
-                 window[3]);
-    text += Line("next start:     %04u/%02u/%02u (%s, day of week %u) %02u:%02u:%02u.%03u",
-                 next[0], next[1], next[3], weekday, next[2], next[4], next[5], next[6], next[7]);
+    text +=
+        Line("daily window:   %02u:%02u - %02u:%02u", window[0], window[1], window[2], window[3]);
+    text += Line("next start:     %04u/%02u/%02u (%s, day of week %u) %02u:%02u:%02u.%03u", next[0],
+                 next[1], next[3], weekday, next[2], next[4], next[5], next[6], next[7]);
     text += Line("flags:          0x%08lX", (unsigned long)record.flags);
     text += Line("  always receive the ADAMS broadcast (bit 31): %s",
                  record.flags & FlagAlwaysReceiveAdams ? "yes" : "no");

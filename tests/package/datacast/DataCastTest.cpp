@@ -136,7 +136,8 @@ TEST_F(Receiver, WritesACompleteDecodableWeekOnTheStartMessage) {
     EXPECT_EQ(ExpectedAdamsFiles(), ListFolder(adams.Path()));
 
     std::string schedule;
-    ASSERT_TRUE(DecodeForCheck(ReadWholeFile(adams / "Ep000001.tct"), OtherFileHeader, false, schedule));
+    ASSERT_TRUE(
+        DecodeForCheck(ReadWholeFile(adams / "Ep000001.tct"), OtherFileHeader, false, schedule));
     EXPECT_EQ("06020612\n12321242\n23022312\n", schedule);
     for (const Station& station : feedStations)
         for (const std::string& field : WeekDateFields()) {
@@ -147,8 +148,8 @@ TEST_F(Receiver, WritesACompleteDecodableWeekOnTheStartMessage) {
             EXPECT_EQ(station.name.size(), (uint8_t)content[11]) << base;
             EXPECT_EQ(station.name, content.substr(12, station.name.size())) << base;
             for (const char* extension : {".ep2", ".ept"}) {
-                ASSERT_TRUE(DecodeForCheck(ReadWholeFile(base + extension), DayFileHeader, true,
-                                           content))
+                ASSERT_TRUE(
+                    DecodeForCheck(ReadWholeFile(base + extension), DayFileHeader, true, content))
                     << base << extension;
                 EXPECT_FALSE(content.empty());
             }

@@ -28,10 +28,10 @@ TEST(Feed, StationsAndWindowsAreReadLineByLine) {
 
 TEST(Feed, TextThatIsNoFeedIsRefusedWithItsLine) {
     const char* wrong[] = {
-        "station NHK ＮＨＫ",            // prefix of three
-        "station NHKG1 ＮＨＫ",          // prefix of five
-        "station NH.G ＮＨＫ",           // a dot would end the file name
-        "station NHKG",                  // no name
+        "station NHK ＮＨＫ",             // prefix of three
+        "station NHKG1 ＮＨＫ",           // prefix of five
+        "station NH.G ＮＨＫ",            // a dot would end the file name
+        "station NHKG",                   // no name
         "station NHKG a\nstation NHKG b", // the same prefix twice
         "window 6:02 06:12",
         "window 06:02 06:60",
@@ -62,7 +62,8 @@ TEST(Feed, TextThatIsNoFeedIsRefusedWithItsLine) {
 TEST(Feed, DayFilesCarryTheStationNameAtOffset12) {
     DayDate date = {2026, 12, 8, "1208"};
     // ソ has 0x5C as its second byte; the name is copied byte for byte.
-    for (std::string name : {std::string("ソフトテレビ"), std::string(255, 'x'), std::string("A")}) {
+    for (std::string name :
+         {std::string("ソフトテレビ"), std::string(255, 'x'), std::string("A")}) {
         FeedStation station = {"SOFT", name};
         std::string content = DayFileContent(KindEp1, station, date);
         ASSERT_GT(content.size(), 12 + name.size());

@@ -23,7 +23,8 @@ std::string RandomBytes(size_t size, unsigned seed) {
 bool ContentWithBody(ReceivedKind kind, size_t bodySize, std::string& content) {
     for (size_t size = bodySize > 64 ? bodySize - 64 : 0; size <= bodySize; ++size) {
         std::string candidate = RandomBytes(size, (unsigned)size), file;
-        if (EncodeReceivedFile(kind, candidate, file) && file.size() == HeaderFor(kind) + bodySize) {
+        if (EncodeReceivedFile(kind, candidate, file) &&
+            file.size() == HeaderFor(kind) + bodySize) {
             content = candidate;
             return true;
         }
@@ -109,7 +110,8 @@ TEST(Encoder, ToolMakesAReceivedFileOfTheKindItsNameGives) {
     ChildProcess encode(tool + folder / "plain.bin" + " " + folder / "NHKG1208.ep2");
     ASSERT_EQ(0, encode.Wait(10000));
     std::string decoded;
-    ASSERT_TRUE(DecodeForCheck(ReadWholeFile(folder / "NHKG1208.ep2"), DayFileHeader, true, decoded));
+    ASSERT_TRUE(
+        DecodeForCheck(ReadWholeFile(folder / "NHKG1208.ep2"), DayFileHeader, true, decoded));
     EXPECT_EQ(content, decoded);
 
     ChildProcess wrongKind(tool + folder / "plain.bin" + " " + folder / "out.txt");

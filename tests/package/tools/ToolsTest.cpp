@@ -4,7 +4,9 @@
 #include <cstring>
 
 namespace {
-std::string Tool(const char* name) { return BinFolder() + "\\" + name + " "; }
+std::string Tool(const char* name) {
+    return BinFolder() + "\\" + name + " ";
+}
 
 ChannelRecord RecordAt(const std::string& table, int channel) {
     ChannelRecord record;

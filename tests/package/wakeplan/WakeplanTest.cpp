@@ -97,8 +97,8 @@ TEST_F(Wakeplan, CallsAreFoundByOrdinalOnly) {
     auto set = ByOrdinal<int(__cdecl*)(BroadcastTimeTable*)>(library, 7);
     ASSERT_TRUE(read && write && set);
     EXPECT_EQ(nullptr, GetProcAddress(library, MAKEINTRESOURCEA(8)));
-    for (const char* name : {"ReadScheduleRecord", "WriteScheduleRecord", "SetBroadcastTimes",
-                             "_ReadScheduleRecord"})
+    for (const char* name :
+         {"ReadScheduleRecord", "WriteScheduleRecord", "SetBroadcastTimes", "_ReadScheduleRecord"})
         EXPECT_EQ(nullptr, GetProcAddress(library, name)) << name;
 
     // Each ordinal does its own call: 6 stores, 9 reads back, 7 sets the table.
@@ -195,7 +195,8 @@ TEST_F(Wakeplan, FaultSwitchesFailTheirCallAndChangeNothing) {
     EXPECT_TRUE(SameRecord(old, record));
     DeleteRegistryTree(HKEY_CURRENT_USER, WakeplanKeyPath);
     SetRegistryText(HKEY_CURRENT_USER, WakeplanKeyPath, "Folder", store.Path());
-    EXPECT_EQ(0, memcmp(&oldTable, ReadWholeFile(store / BroadcastFileName).data(), sizeof oldTable));
+    EXPECT_EQ(0,
+              memcmp(&oldTable, ReadWholeFile(store / BroadcastFileName).data(), sizeof oldTable));
     EXPECT_EQ(0, SetBroadcastTimes(&empty));
 }
 
@@ -235,9 +236,10 @@ TEST_F(Wakeplan, ShowToolPrintsTheRecordAndTheWindows) {
     EXPECT_EQ(0u, exitCode);
     for (const char* expected :
          {"enabled:        1 (daily automatic acquisition)", "daily window:   06:10 - 23:50",
-          "next start:     2026/12/09 (Wed, day of week 4) 06:10:00.000", "flags:          0x80000005",
-          "(bit 31): yes", "(bit 30):      no", "broadcast windows: 2 of 15 in use",
-          " 1:  6:02 -  6:12", " 2: 23:32 - 23:42", " 3: free", "15: free"})
+          "next start:     2026/12/09 (Wed, day of week 4) 06:10:00.000",
+          "flags:          0x80000005", "(bit 31): yes", "(bit 30):      no",
+          "broadcast windows: 2 of 15 in use", " 1:  6:02 -  6:12", " 2: 23:32 - 23:42", " 3: free",
+          "15: free"})
         EXPECT_NE(std::string::npos, shown.find(expected)) << expected << "\n" << shown;
 
     WriteFile(store / BroadcastFileName, "torn");
