@@ -1,0 +1,178 @@
+// DataCast.exe, the ADAMS receiver, as the EPG program drives it: started as
+// "DataCast.exe /AdamsCtl", it keeps a hidden top-level window titled
+// "DataCast - NORVELL". Message 1827 starts a reception, 1826 stops it,
+// WM_CLOSE ends the program.
+//
+// Settings, read afresh at every start of a reception, under
+// HKEY_CURRENT_USER\Software\PackageStandIns\DataCast:
+//   "StepMilliseconds" (DWORD): time between two steps of a reception,
+//       10 to 600000; 1000 when not set. A reception takes ten steps.
+//   "FeedFile" (text): a feed file (see Feed.h); the built-in feed without it.
+#include "Reception.h"
+#include <windows.h>
+
+namespace {
+const char WindowTitle[] = "DataCast - NORVELL";
+const char WindowClass[] = "DataCastReceiver";
+const char SettingsKey[] = "Software\\PackageStandIns\\DataCast";
+constexpr UINT StartReceptionMessage = 1827;
+constexpr UINT StopReceptionMessage = 1826;
+constexpr UINT_PTR StepTimer = 1;
+constexpr DWORD DefaultStepMilliseconds = 1000;
+constexpr int MaxFailedSteps = 5;
+constexpr DWORD MaxFeedFileSize = 1 << 20;
+
+// The receiver's state: one reception at a time.
+struct Receiver {
+    bool receiving = false;
+    int failedSteps = 0;
+    Reception reception;
+};
+Receiver receiver;
+
+void Report(const std::string& text) {
+    OutputDebugStringA(("DataCast: " + text + "\n").c_str());
+}
+
+DWORD ReadStepMilliseconds() {
+    DWORD value = DefaultStepMilliseconds;
+    DWORD size = sizeof value;
+    if (RegGetValueA(HKEY_CURRENT_USER, SettingsKey, "StepMilliseconds", RRF_RT_REG_DWORD, nullptr,
+                     &value, &size) != ERROR_SUCCESS)
+        return DefaultStepMilliseconds;
+    return value < 10 ? 10 : value > 600000 ? 600000 : value;
+}
+
+bool ReadFeedFile(std::string& path) {
+    char text[MAX_PATH] = {};
+    DWORD size = sizeof text - 1;
+    if (RegGetValueA(HKEY_CURRENT_USER, SettingsKey, "FeedFile", RRF_RT_REG_SZ, nullptr, text,
+                     &size) != ERROR_SUCCESS ||
+        !text[0])
+        return false;
+    path = text;
+    return true;
+}
+
+// The configured feed, or the built-in one; false when a configured feed
+// file cannot be read or is not a feed.
+bool LoadFeed(Feed& feed) {
+    std::string path;
+    if (!ReadFeedFile(path)) {
+        feed = DefaultFeed();
+        return true;
+    }
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        Report("cannot open the feed " + path);
+        return false;
+    }
+    std::string text(MaxFeedFileSize + 1, '\0');
+    DWORD got = 0;
+    bool read = ReadFile(file, &text[0], (DWORD)text.size(), &got, nullptr);
+    CloseHandle(file);
+    if (!read || got > MaxFeedFileSize) {
+        Report("cannot read the feed " + path);
+        return false;
+    }
+    text.resize(got);
+    std::string error;
+    if (!ParseFeed(text, feed, error)) {
+        Report(path + ", " + error);
+        return false;
+    }
+    return true;
+}
+
+// 0 when a reception runs after the message, 1 when it could not start.
+LRESULT StartReception(HWND window) {
+    if (receiver.receiving)
+        return 0;
+    Feed feed;
+    std::string error;
+    if (!LoadFeed(feed))
+        return 1;
+    if (!PrepareReception(receiver.reception, feed, error)) {
+        Report(error);
+        return 1;
+    }
+    if (!SetTimer(window, StepTimer, ReadStepMilliseconds(), nullptr))
+        return 1;
+    receiver.receiving = true;
+    receiver.failedSteps = 0;
+    return 0;
+}
+
+void StopReception(HWND window) {
+    KillTimer(window, StepTimer);
+    receiver.receiving = false;
+}
+
+// A step that fails (a file held open by a reader, a full disk) is tried
+// again at the next tick; after several failures in a row the reception
+// ends without marking the guide data present.
+void OnStepTimer(HWND window) {
+    if (!receiver.receiving)
+        return;
+    switch (RunReceptionStep(receiver.reception)) {
+    case StepWritten:
+        receiver.failedSteps = 0;
+        break;
+    case ReceptionComplete:
+        StopReception(window);
+        break;
+    case StepFailed:
+        if (++receiver.failedSteps >= MaxFailedSteps) {
+            Report("reception abandoned at step " + std::to_string(receiver.reception.step));
+            StopReception(window);
+        }
+        break;
+    }
+}
+
+LRESULT CALLBACK ReceiverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case StartReceptionMessage:
+        return StartReception(window);
+    case StopReceptionMessage:
+        StopReception(window);
+        return 0;
+    case WM_TIMER:
+        if (wParam == StepTimer)
+            OnStepTimer(window);
+        return 0;
+    case WM_CLOSE:
+        DestroyWindow(window);
+        return 0;
+    case WM_DESTROY:
+        StopReception(window);
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+} // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    // One receiver per installation: a second one would write the same files.
+    if (FindWindowA(WindowClass, WindowTitle))
+        return 1;
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = ReceiverProc;
+    windowClass.hInstance = instance;
+    windowClass.lpszClassName = WindowClass;
+    if (!RegisterClassA(&windowClass))
+        return 1;
+    // Never shown: the EPG program finds it by its title and drives it.
+    HWND window = CreateWindowExA(0, WindowClass, WindowTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+                                  CW_USEDEFAULT, 320, 200, nullptr, nullptr, instance, nullptr);
+    if (!window)
+        return 1;
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    return 0;
+}

@@ -1,0 +1,244 @@
+#include "ReceivedCheck.h"
+#include "TestSupport.h"
+#include <gtest/gtest.h>
+#include <ctime>
+
+namespace {
+const char ReceiverTitle[] = "DataCast - NORVELL";
+const char ReceiverKey[] = "Software\\PackageStandIns\\DataCast";
+constexpr UINT StartMessage = 1827;
+constexpr UINT StopMessage = 1826;
+
+struct Station {
+    std::string prefix, name;
+};
+const Station feedStations[] = {{"TSTA", "テレビ東京"}, {"TS-B", "Test Station B"}};
+
+// The receiver's window is hidden, so it is looked for whether visible or not.
+struct Search {
+    DWORD processId;
+    HWND found;
+};
+
+BOOL CALLBACK MatchReceiver(HWND window, LPARAM parameter) {
+    Search* search = reinterpret_cast<Search*>(parameter);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == search->processId && WindowText(window) == ReceiverTitle)
+        search->found = window;
+    return TRUE;
+}
+
+HWND WaitForReceiver(DWORD processId) {
+    for (int waited = 0; waited < 10000; waited += 50) {
+        Search search{processId, nullptr};
+        EnumWindows(MatchReceiver, (LPARAM)&search);
+        if (search.found)
+            return search.found;
+        Sleep(50);
+    }
+    return nullptr;
+}
+
+bool WaitForFile(const std::string& path, DWORD milliseconds) {
+    for (DWORD waited = 0; !FileExists(path); waited += 20) {
+        if (waited >= milliseconds)
+            return false;
+        Sleep(20);
+    }
+    return true;
+}
+
+// "MMDD" of today and the seven following days, by the local calendar.
+std::vector<std::string> WeekDateFields() {
+    std::vector<std::string> fields;
+    time_t now = time(nullptr);
+    for (int d = 0; d < 8; ++d) {
+        time_t day = now + d * 86400;
+        char field[8];
+        strftime(field, sizeof field, "%m%d", localtime(&day));
+        fields.push_back(field);
+    }
+    return fields;
+}
+
+std::vector<std::string> ExpectedAdamsFiles() {
+    std::vector<std::string> names = {"Ep000001.tct"};
+    for (const Station& station : feedStations)
+        for (const std::string& field : WeekDateFields())
+            for (const char* extension : {".ep1", ".ep2", ".ept"})
+                names.push_back(station.prefix + field + extension);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+bool ModifiedToday(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
+        return false;
+    FILETIME local;
+    SYSTEMTIME modified, today;
+    FileTimeToLocalFileTime(&data.ftLastWriteTime, &local);
+    FileTimeToSystemTime(&local, &modified);
+    GetLocalTime(&today);
+    return modified.wYear == today.wYear && modified.wMonth == today.wMonth &&
+           modified.wDay == today.wDay;
+}
+
+class Receiver : public ::testing::Test {
+protected:
+    TempFolder adams{"adams"};
+    TempFolder epgData{"epgdata"};
+    TempFolder feedFolder{"feed"};
+
+    void SetUp() override {
+        ClearInstallationRegistry();
+        DeleteRegistryTree(HKEY_CURRENT_USER, ReceiverKey);
+        SetRegistryText(HKEY_CURRENT_USER, AdamsKeyPath, "Adams-E", adams.Path());
+        SetRegistryText(HKEY_LOCAL_MACHINE, EpgKeyPath, "EPG data", epgData.Path());
+        WriteFile(feedFolder / "feed.txt", "# two stations, three windows\r\n"
+                                           "station TSTA テレビ東京\r\n"
+                                           "station TS-B Test Station B\r\n"
+                                           "window 06:02 06:12\r\n"
+                                           "window 12:32 12:42\r\n"
+                                           "window 23:02 23:12\r\n");
+        SetRegistryText(HKEY_CURRENT_USER, ReceiverKey, "FeedFile", feedFolder / "feed.txt");
+        SetPace(20);
+    }
+    void TearDown() override {
+        ClearInstallationRegistry();
+        DeleteRegistryTree(HKEY_CURRENT_USER, ReceiverKey);
+    }
+
+    void SetPace(DWORD milliseconds) {
+        SetRegistryBytes(HKEY_CURRENT_USER, ReceiverKey, "StepMilliseconds", &milliseconds,
+                         sizeof milliseconds, REG_DWORD);
+    }
+    std::string Marker() const { return epgData / "Ep000001.tct"; }
+    static std::string Command() { return BinFolder() + "\\DataCast.exe /AdamsCtl"; }
+    // Sent the way the EPG program sends it: synchronously, with the window's own handle.
+    static LRESULT Send(HWND window, UINT message) {
+        return SendMessageA(window, message, (WPARAM)window, 0);
+    }
+};
+} // namespace
+
+TEST_F(Receiver, WritesACompleteDecodableWeekOnTheStartMessage) {
+    ChildProcess receiver(Command());
+    HWND window = WaitForReceiver(receiver.Id());
+    ASSERT_NE(nullptr, window);
+    EXPECT_FALSE(IsWindowVisible(window));
+    EXPECT_EQ(window, FindWindowA(nullptr, ReceiverTitle));
+
+    EXPECT_EQ(0, Send(window, StartMessage));
+    ASSERT_TRUE(WaitForFile(Marker(), 10000));
+    EXPECT_TRUE(ModifiedToday(Marker()));
+    EXPECT_EQ(ExpectedAdamsFiles(), ListFolder(adams.Path()));
+
+    std::string schedule;
+    ASSERT_TRUE(
+        DecodeForCheck(ReadWholeFile(adams / "Ep000001.tct"), OtherFileHeader, false, schedule));
+    EXPECT_EQ("06020612\n12321242\n23022312\n", schedule);
+    for (const Station& station : feedStations)
+        for (const std::string& field : WeekDateFields()) {
+            std::string base = adams / (station.prefix + field), content;
+            ASSERT_TRUE(DecodeForCheck(ReadWholeFile(base + ".ep1"), DayFileHeader, true, content))
+                << base;
+            ASSERT_GT(content.size(), 12 + station.name.size());
+            EXPECT_EQ(station.name.size(), (uint8_t)content[11]) << base;
+            EXPECT_EQ(station.name, content.substr(12, station.name.size())) << base;
+            for (const char* extension : {".ep2", ".ept"}) {
+                ASSERT_TRUE(
+                    DecodeForCheck(ReadWholeFile(base + extension), DayFileHeader, true, content))
+                    << base << extension;
+                EXPECT_FALSE(content.empty());
+            }
+        }
+
+    // A second receiver gives way to the running one.
+    ChildProcess second(Command());
+    EXPECT_EQ(1, second.Wait(10000));
+}
+
+TEST_F(Receiver, StopMessageStopsTheWritingAndTheNextStartBeginsAfresh) {
+    SetPace(300);
+    ChildProcess receiver(Command());
+    HWND window = WaitForReceiver(receiver.Id());
+    ASSERT_NE(nullptr, window);
+    ASSERT_EQ(0, Send(window, StartMessage));
+    ASSERT_TRUE(WaitForFile(adams / "Ep000001.tct", 5000));
+    EXPECT_EQ(0, Send(window, StopMessage));
+    std::vector<std::string> atStop = ListFolder(adams.Path());
+    Sleep(1500); // five steps' time
+    EXPECT_EQ(atStop, ListFolder(adams.Path()));
+    EXPECT_LT(atStop.size(), ExpectedAdamsFiles().size());
+    EXPECT_FALSE(FileExists(Marker()));
+
+    SetPace(20);
+    EXPECT_EQ(0, Send(window, StartMessage));
+    ASSERT_TRUE(WaitForFile(Marker(), 10000));
+    EXPECT_EQ(ExpectedAdamsFiles(), ListFolder(adams.Path()));
+}
+
+TEST_F(Receiver, CloseMessageEndsTheReceiverEvenWhileReceiving) {
+    SetPace(500);
+    ChildProcess receiver(Command());
+    HWND window = WaitForReceiver(receiver.Id());
+    ASSERT_NE(nullptr, window);
+    ASSERT_EQ(0, Send(window, StartMessage));
+    EXPECT_EQ(0, Send(window, WM_CLOSE));
+    EXPECT_EQ(0, receiver.Wait(5000));
+    EXPECT_FALSE(FindWindowA(nullptr, ReceiverTitle));
+    EXPECT_FALSE(FileExists(Marker()));
+}
+
+TEST_F(Receiver, WithoutItsFoldersOrAFeedNothingIsReceived) {
+    ChildProcess receiver(Command());
+    HWND window = WaitForReceiver(receiver.Id());
+    ASSERT_NE(nullptr, window);
+
+    DeleteRegistryTree(HKEY_CURRENT_USER, "Software\\ﾉｰﾍﾞﾙ");
+    EXPECT_EQ(1, Send(window, StartMessage));
+    SetRegistryText(HKEY_CURRENT_USER, AdamsKeyPath, "Adams-E", adams / "missing");
+    EXPECT_EQ(1, Send(window, StartMessage));
+    SetRegistryText(HKEY_CURRENT_USER, AdamsKeyPath, "Adams-E", adams.Path());
+    DeleteRegistryTree(HKEY_LOCAL_MACHINE, "Software\\Norvell");
+    EXPECT_EQ(1, Send(window, StartMessage));
+    SetRegistryText(HKEY_LOCAL_MACHINE, EpgKeyPath, "EPG data", epgData.Path());
+    WriteFile(feedFolder / "feed.txt", "station TOOLONG name\r\n");
+    EXPECT_EQ(1, Send(window, StartMessage));
+    SetRegistryText(HKEY_CURRENT_USER, ReceiverKey, "FeedFile", feedFolder / "missing.txt");
+    EXPECT_EQ(1, Send(window, StartMessage));
+    Sleep(200);
+    EXPECT_TRUE(ListFolder(adams.Path()).empty());
+    EXPECT_TRUE(ListFolder(epgData.Path()).empty());
+
+    // Without a feed file the built-in feed is received.
+    DeleteRegistryTree(HKEY_CURRENT_USER, ReceiverKey);
+    SetPace(20);
+    EXPECT_EQ(0, Send(window, StartMessage));
+    ASSERT_TRUE(WaitForFile(Marker(), 10000));
+    EXPECT_GT(ListFolder(adams.Path()).size(), 8u * 3u);
+}
+
+TEST_F(Receiver, AFileThatStaysHeldEndsTheReceptionWithoutMarkingItComplete) {
+    std::string held = adams / ("TSTA" + WeekDateFields()[3] + ".ep1");
+    WriteFile(held, "held by a reader");
+    ChildProcess receiver(Command());
+    HWND window = WaitForReceiver(receiver.Id());
+    ASSERT_NE(nullptr, window);
+    {
+        HeldFile reader(held);
+        ASSERT_EQ(0, Send(window, StartMessage));
+        Sleep(1500);
+        EXPECT_FALSE(FileExists(Marker()));
+        EXPECT_FALSE(FileExists(adams / ("TSTA" + WeekDateFields()[4] + ".ep1")));
+    }
+    EXPECT_EQ("held by a reader", ReadWholeFile(held));
+    // Given up, not just waiting: once the file is free only a new start writes it.
+    Sleep(300);
+    EXPECT_FALSE(FileExists(Marker()));
+    EXPECT_EQ(0, Send(window, StartMessage));
+    ASSERT_TRUE(WaitForFile(Marker(), 10000));
+    EXPECT_EQ(ExpectedAdamsFiles(), ListFolder(adams.Path()));
+}

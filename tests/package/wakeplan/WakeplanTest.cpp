@@ -1,0 +1,248 @@
+#include "TestSupport.h"
+#include "Wakeplan.h"
+#include "WakeplanStore.h"
+#include <gtest/gtest.h>
+#include <cstring>
+
+namespace {
+class Wakeplan : public ::testing::Test {
+protected:
+    TempFolder store{"wakeplan"};
+
+    void SetUp() override {
+        DeleteRegistryTree(HKEY_CURRENT_USER, WakeplanKeyPath);
+        SetRegistryText(HKEY_CURRENT_USER, WakeplanKeyPath, "Folder", store.Path());
+    }
+    void TearDown() override { DeleteRegistryTree(HKEY_CURRENT_USER, WakeplanKeyPath); }
+
+    void SetSwitch(const char* name, DWORD value) {
+        SetRegistryBytes(HKEY_CURRENT_USER, WakeplanKeyPath, name, &value, sizeof value, REG_DWORD);
+    }
+};
+
+ScheduleRecord SampleRecord() {
+    ScheduleRecord record;
+    for (size_t i = 0; i < sizeof record; ++i)
+        ((uint8_t*)&record)[i] = (uint8_t)(i * 7 + 1);
+    record.enabled = 1;
+    uint16_t window[4] = {6, 10, 23, 50};
+    memcpy(record.dailyWindow, window, sizeof window);
+    uint16_t next[8] = {2026, 12, 4, 9, 6, 10, 0, 0};
+    memcpy(record.nextStart, next, sizeof next);
+    record.flags = FlagAlwaysReceiveAdams | 0x5;
+    return record;
+}
+
+BroadcastTimeTable SampleTable() {
+    BroadcastTimeTable table = {};
+    table.entries[0] = {6, 2, 6, 12};
+    table.entries[1] = {23, 32, 23, 42};
+    return table;
+}
+
+bool SameRecord(const ScheduleRecord& a, const ScheduleRecord& b) {
+    return memcmp(&a, &b, sizeof a) == 0;
+}
+
+// Runs a program and returns what it wrote to its standard output.
+std::string RunCaptured(const std::string& commandLine, DWORD& exitCode) {
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+    HANDLE readEnd, writeEnd;
+    if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0))
+        return "";
+    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = writeEnd;
+    startup.hStdError = writeEnd;
+    PROCESS_INFORMATION process = {};
+    std::string line = commandLine;
+    BOOL started = CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                                  &startup, &process);
+    CloseHandle(writeEnd);
+    std::string output;
+    char buffer[4096];
+    DWORD got = 0;
+    while (started && ReadFile(readEnd, buffer, sizeof buffer, &got, nullptr) && got)
+        output.append(buffer, got);
+    CloseHandle(readEnd);
+    exitCode = 0xFFFF;
+    if (started) {
+        WaitForSingleObject(process.hProcess, 10000);
+        GetExitCodeProcess(process.hProcess, &exitCode);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    }
+    return output;
+}
+
+// A call of the library looked up by its ordinal; null when there is none.
+template <typename Call> Call ByOrdinal(HMODULE library, WORD ordinal) {
+    FARPROC found = GetProcAddress(library, MAKEINTRESOURCEA(ordinal));
+    return reinterpret_cast<Call>(reinterpret_cast<void (*)()>(found));
+}
+
+std::string WriterCommand(const char* enabled, const char* flags) {
+    return BinFolder() + "\\wakeplan-writer.exe " + enabled + " " + flags;
+}
+} // namespace
+
+TEST_F(Wakeplan, CallsAreFoundByOrdinalOnly) {
+    HMODULE library = LoadLibraryA((BinFolder() + "\\Wakeplan.dll").c_str());
+    ASSERT_NE(nullptr, library);
+    using RecordCall = int(__cdecl*)(ScheduleRecord*);
+    auto read = ByOrdinal<RecordCall>(library, 9);
+    auto write = ByOrdinal<RecordCall>(library, 6);
+    auto set = ByOrdinal<int(__cdecl*)(BroadcastTimeTable*)>(library, 7);
+    ASSERT_TRUE(read && write && set);
+    EXPECT_EQ(nullptr, GetProcAddress(library, MAKEINTRESOURCEA(8)));
+    for (const char* name :
+         {"ReadScheduleRecord", "WriteScheduleRecord", "SetBroadcastTimes", "_ReadScheduleRecord"})
+        EXPECT_EQ(nullptr, GetProcAddress(library, name)) << name;
+
+    // Each ordinal does its own call: 6 stores, 9 reads back, 7 sets the table.
+    ScheduleRecord written = SampleRecord(), readBack = {};
+    EXPECT_EQ(0, write(&written));
+    EXPECT_EQ(0, read(&readBack));
+    EXPECT_TRUE(SameRecord(written, readBack));
+    BroadcastTimeTable table = SampleTable();
+    EXPECT_EQ(0, set(&table));
+    std::string stored = ReadWholeFile(store / BroadcastFileName);
+    ASSERT_EQ(sizeof table, stored.size());
+    EXPECT_EQ(0, memcmp(&table, stored.data(), sizeof table));
+    FreeLibrary(library);
+}
+
+TEST_F(Wakeplan, ReadBeforeAnyWriteGivesAnAllZeroRecord) {
+    ScheduleRecord record;
+    memset(&record, 0xAA, sizeof record);
+    EXPECT_EQ(0, ReadScheduleRecord(&record));
+    ScheduleRecord zero = {};
+    EXPECT_TRUE(SameRecord(zero, record));
+    EXPECT_TRUE(ListFolder(store.Path()).empty());
+
+    // Without a folder of its own in the registry the library uses one in
+    // the user's application data, created on first write.
+    DeleteRegistryTree(HKEY_CURRENT_USER, WakeplanKeyPath);
+    std::string folder = WakeplanFolder();
+    EXPECT_NE(std::string::npos, folder.find("\\PackageStandIns\\Wakeplan"));
+}
+
+TEST_F(Wakeplan, ARecordIsKeptAcrossProcesses) {
+    ScheduleRecord written = SampleRecord();
+    ASSERT_EQ(0, WriteScheduleRecord(&written));
+    ScheduleRecord readBack = {};
+    ASSERT_EQ(0, ReadScheduleRecord(&readBack));
+    EXPECT_TRUE(SameRecord(written, readBack));
+
+    ChildProcess writer(WriterCommand("0", "40000000"));
+    ASSERT_EQ(0, writer.Wait(10000));
+    ASSERT_EQ(0, ReadScheduleRecord(&readBack));
+    EXPECT_EQ(0, readBack.enabled);
+    EXPECT_EQ(FlagAutoTimeAdjust, readBack.flags);
+    EXPECT_EQ(0x5A, readBack.untouched[0]);
+    EXPECT_EQ(0x5A, readBack.reserved[23]);
+    // Nothing but the record is left in the folder.
+    EXPECT_EQ(std::vector<std::string>{ScheduleFileName}, ListFolder(store.Path()));
+}
+
+TEST_F(Wakeplan, ACrashDuringAWriteKeepsTheOldRecord) {
+    ScheduleRecord old = SampleRecord();
+    ASSERT_EQ(0, WriteScheduleRecord(&old));
+    SetSwitch("CrashBeforeRename", 1);
+    ChildProcess writer(WriterCommand("0", "0"));
+    EXPECT_EQ(3, writer.Wait(10000)); // ended by the crash, not by returning
+    SetSwitch("CrashBeforeRename", 0);
+
+    ScheduleRecord readBack = {};
+    ASSERT_EQ(0, ReadScheduleRecord(&readBack));
+    EXPECT_TRUE(SameRecord(old, readBack));
+    // The new record got as far as its temporary file, and no further.
+    std::vector<std::string> files = ListFolder(store.Path());
+    ASSERT_EQ(2u, files.size());
+    EXPECT_EQ(ScheduleFileName, files[0]);
+    EXPECT_EQ(".new", files[1].substr(files[1].size() - 4));
+    // The next write goes through and the leftover does not disturb reading.
+    ChildProcess next(WriterCommand("1", "0"));
+    ASSERT_EQ(0, next.Wait(10000));
+    ASSERT_EQ(0, ReadScheduleRecord(&readBack));
+    EXPECT_EQ(1, readBack.enabled);
+}
+
+TEST_F(Wakeplan, FaultSwitchesFailTheirCallAndChangeNothing) {
+    ScheduleRecord old = SampleRecord();
+    BroadcastTimeTable oldTable = SampleTable();
+    ASSERT_EQ(0, WriteScheduleRecord(&old));
+    ASSERT_EQ(0, SetBroadcastTimes(&oldTable));
+
+    SetSwitch("FailRead", 1);
+    ScheduleRecord record;
+    memset(&record, 0xAA, sizeof record);
+    EXPECT_NE(0, ReadScheduleRecord(&record));
+    EXPECT_EQ(0xAA, record.untouched[0]);
+    EXPECT_EQ(0xAAAAu, record.enabled);
+    SetSwitch("FailRead", 0);
+
+    SetSwitch("FailWrite", 1);
+    ScheduleRecord changed = {};
+    EXPECT_NE(0, WriteScheduleRecord(&changed));
+    SetSwitch("FailSet", 1);
+    BroadcastTimeTable empty = {};
+    EXPECT_NE(0, SetBroadcastTimes(&empty));
+    // Each switch fails only its own call.
+    EXPECT_EQ(0, ReadScheduleRecord(&record));
+    EXPECT_TRUE(SameRecord(old, record));
+    DeleteRegistryTree(HKEY_CURRENT_USER, WakeplanKeyPath);
+    SetRegistryText(HKEY_CURRENT_USER, WakeplanKeyPath, "Folder", store.Path());
+    EXPECT_EQ(0,
+              memcmp(&oldTable, ReadWholeFile(store / BroadcastFileName).data(), sizeof oldTable));
+    EXPECT_EQ(0, SetBroadcastTimes(&empty));
+}
+
+TEST_F(Wakeplan, StorageThatCannotBeUsedIsReportedAsAFailure) {
+    EXPECT_NE(0, ReadScheduleRecord(nullptr));
+    EXPECT_NE(0, WriteScheduleRecord(nullptr));
+    EXPECT_NE(0, SetBroadcastTimes(nullptr));
+
+    // A stored record of the wrong size is not passed off as a record.
+    WriteFile(store / ScheduleFileName, "short");
+    ScheduleRecord record;
+    memset(&record, 0xAA, sizeof record);
+    EXPECT_NE(0, ReadScheduleRecord(&record));
+    EXPECT_EQ(0xAA, record.untouched[0]);
+
+    // A folder that is a file cannot be written to.
+    WriteFile(store / "plain-file", "x");
+    SetRegistryText(HKEY_CURRENT_USER, WakeplanKeyPath, "Folder", store / "plain-file");
+    ScheduleRecord sample = SampleRecord();
+    EXPECT_NE(0, WriteScheduleRecord(&sample));
+    BroadcastTimeTable table = SampleTable();
+    EXPECT_NE(0, SetBroadcastTimes(&table));
+
+    // A folder that does not exist yet is made, parents included.
+    SetRegistryText(HKEY_CURRENT_USER, WakeplanKeyPath, "Folder", store / "ソフト\\表示");
+    EXPECT_EQ(0, WriteScheduleRecord(&sample));
+    EXPECT_TRUE(FileExists(store / "ソフト\\表示\\" + ScheduleFileName));
+}
+
+TEST_F(Wakeplan, ShowToolPrintsTheRecordAndTheWindows) {
+    ScheduleRecord record = SampleRecord();
+    BroadcastTimeTable table = SampleTable();
+    ASSERT_EQ(0, WriteScheduleRecord(&record));
+    ASSERT_EQ(0, SetBroadcastTimes(&table));
+    DWORD exitCode = 0;
+    std::string shown = RunCaptured(BinFolder() + "\\wakeplan-show.exe", exitCode);
+    EXPECT_EQ(0u, exitCode);
+    for (const char* expected :
+         {"enabled:        1 (daily automatic acquisition)", "daily window:   06:10 - 23:50",
+          "next start:     2026/12/09 (Wed, day of week 4) 06:10:00.000",
+          "flags:          0x80000005", "(bit 31): yes", "(bit 30):      no",
+          "broadcast windows: 2 of 15 in use", " 1:  6:02 -  6:12", " 2: 23:32 - 23:42", " 3: free",
+          "15: free"})
+        EXPECT_NE(std::string::npos, shown.find(expected)) << expected << "\n" << shown;
+
+    WriteFile(store / BroadcastFileName, "torn");
+    RunCaptured(BinFolder() + "\\wakeplan-show.exe", exitCode);
+    EXPECT_EQ(1u, exitCode);
+}
