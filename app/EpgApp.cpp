@@ -3,6 +3,7 @@
 #include "ChannelTable.h"
 #include "EpgMainDlg.h"
 #include "File.h"
+#include "FolderScan.h"
 #include "Path.h"
 #include "Registry.h"
 #include <cctype>
@@ -84,18 +85,13 @@ void CEpgApp::BackupAdamsFolder() {
     if (!JoinText(path, sizeof path, folder, "\\*.*"))
         return;
 
-    WIN32_FIND_DATAA entry;
-    HANDLE search = FindFirstFileA(path, &entry);
-    if (search == INVALID_HANDLE_VALUE)
-        return;
-    do {
+    ForEachEntry(path, [&](const WIN32_FIND_DATAA& entry) {
         // Folders fail to copy, so only the files directly in the folder reach the copy.
         char source[FolderBufferSize], target[FolderBufferSize];
         if (JoinText(source, sizeof source, folder, "\\", entry.cFileName) &&
             JoinText(target, sizeof target, folder, "\\Temp\\", entry.cFileName))
             CopyFileA(source, target, FALSE);
-    } while (FindNextFileA(search, &entry));
-    FindClose(search);
+    });
 }
 
 void CEpgApp::RemoveAdamsBackup() {
@@ -106,27 +102,21 @@ void CEpgApp::RemoveAdamsBackup() {
     if (!JoinText(path, sizeof path, folder, "\\Temp\\*.*"))
         return;
 
-    WIN32_FIND_DATAA entry;
-    HANDLE search = FindFirstFileA(path, &entry);
-    if (search == INVALID_HANDLE_VALUE)
-        return;
-    do {
+    bool found = ForEachEntry(path, [&](const WIN32_FIND_DATAA& entry) {
         // "." and ".." are spared, and with them names such as .abc whose base is empty or ".".
         char baseName[FolderBufferSize];
         CopyBaseName(entry.cFileName, baseName, sizeof baseName);
         if (baseName[0] == '\0' || strcmp(baseName, ".") == 0)
-            continue;
+            return;
         char file[FolderBufferSize];
         if (!JoinText(file, sizeof file, folder, "\\Temp\\", entry.cFileName))
-            continue;
+            return;
         try {
             CFile::Remove(file);
         } catch (const CFileException&) {
             // In use, read-only or a folder: it stays, and so does the Temp folder.
         }
-    } while (FindNextFileA(search, &entry));
-    FindClose(search);
-
-    if (JoinText(path, sizeof path, folder, "\\Temp"))
+    });
+    if (found && JoinText(path, sizeof path, folder, "\\Temp"))
         RemoveDirectoryA(path);
 }
