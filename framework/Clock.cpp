@@ -1,0 +1,15 @@
+#include "Clock.h"
+
+namespace {
+bool fixed = false;
+time_t fixedNow = 0;
+} // namespace
+
+time_t CurrentTime() { return fixed ? fixedNow : time(nullptr); }
+
+void SetCurrentTime(time_t now) {
+    fixed = true;
+    fixedNow = now;
+}
+
+void ResetCurrentTime() { fixed = false; }
