@@ -80,7 +80,8 @@ BENCHMARK(Decode)->Arg(4 << 10)->Arg(64 << 10)->Arg(1 << 20)->Unit(benchmark::kM
 BENCHMARK(Uncompress)->Arg(4 << 10)->Arg(64 << 10)->Arg(1 << 20)->Unit(benchmark::kMicrosecond);
 BENCHMARK(Descramble)->Arg(64 << 10)->Arg(1 << 20)->Unit(benchmark::kMicrosecond);
 
-// Keeps the real time of every run (the median when runs are repeated).
+// Keeps the CPU time of every run (the median when runs are repeated): on a
+// machine shared with builds it varies less than the wall-clock time.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& runs) override {
@@ -89,7 +90,8 @@ public:
                 continue;
             bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
             if (run.run_type == Run::RT_Iteration || median) {
-                double seconds = run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
+                double seconds =
+                    run.GetAdjustedCPUTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
                 if (median || !seconds_.count(run.run_name.str()))
                     seconds_[run.run_name.str()] = seconds;
             }
