@@ -47,6 +47,7 @@ TEST(LookupFileKind, FindsTheKindIgnoringLetterCaseAndLowerCasesThePath) {
 TEST(LookupFileKind, RejectsPathsWithoutAThreeLetterKnownExtension) {
     EXPECT_EQ(0, Lookup("C:\\a.b\\file"));   // the only dot is in a folder name
     EXPECT_EQ(0, Lookup("C:\\a.ep1\\file")); // even when the folder looks like a kind
+    EXPECT_EQ(0, Lookup("C:/a.ep1/file"));   // "/" separates folders as well
     EXPECT_EQ(0, Lookup("C:\\ADAMS\\x.ep12"));
     EXPECT_EQ(0, Lookup("C:\\ADAMS\\x.e1"));
     EXPECT_EQ(0, Lookup("C:\\ADAMS\\x."));
