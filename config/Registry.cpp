@@ -12,12 +12,17 @@ int ReadRegistryText(HKEY root, const char* keyPath, const char* valueName, char
     HKEY key;
     if (RegOpenKeyExA(root, keyPath, 0, KEY_READ, &key) != ERROR_SUCCESS)
         return 0;
+    int read = ReadKeyText(key, valueName, buffer, offeredSize);
+    RegCloseKey(key);
+    return read;
+}
+
+int ReadKeyText(HKEY key, const char* valueName, char* buffer, DWORD offeredSize) {
     char data[FolderBufferSize + 1] = {};
     if (offeredSize > FolderBufferSize)
         offeredSize = FolderBufferSize;
     DWORD size = offeredSize;
     LONG result = RegQueryValueExA(key, valueName, nullptr, nullptr, (BYTE*)data, &size);
-    RegCloseKey(key);
     if (result != ERROR_SUCCESS || size == 0 || size > offeredSize)
         return 0;
     // A value that fills the whole buffer without a terminator would be cut:

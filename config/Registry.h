@@ -13,6 +13,8 @@ int ReadChannelInstallPath(char* folder);
 // The folder that receives decoded working files ("EPG Temp").
 int ReadEpgTempFolder(char* folder);
 
+// Reads a text value of an open key; the same rules as ReadRegistryText.
+int ReadKeyText(HKEY key, const char* valueName, char* buffer, DWORD offeredSize);
 // Reads a text value of at most offeredSize bytes into buffer. Returns 1 when
 // the value exists, is not empty, and is terminated within offeredSize bytes;
 // otherwise 0, and buffer is left untouched.

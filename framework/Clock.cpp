@@ -13,3 +13,5 @@ void SetCurrentTime(time_t now) {
 }
 
 void ResetCurrentTime() { fixed = false; }
+
+bool LocalTime(time_t moment, struct tm& fields) { return localtime_s(&fields, &moment) == 0; }

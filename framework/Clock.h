@@ -8,3 +8,5 @@ time_t CurrentTime();
 // Makes CurrentTime return the given moment until the clock is reset.
 void SetCurrentTime(time_t now);
 void ResetCurrentTime();
+// The local calendar fields of a moment; false when it cannot be converted.
+bool LocalTime(time_t moment, struct tm& fields);

@@ -1,0 +1,160 @@
+#include "Completeness.h"
+#include "ChannelTable.h"
+#include "Clock.h"
+#include "DecodeReceivedFile.h"
+#include "File.h"
+#include "FileKind.h"
+#include "FolderScan.h"
+#include "Path.h"
+#include "Registry.h"
+#include <cstring>
+#include <initializer_list>
+
+char dayDates[DayWindowLength][DateFieldSize];
+char stationPrefixes[MaxStations][PrefixSize];
+int prefixCount;
+uint8_t dayFileCounts[MaxStations][CountRowSize];
+bool stationsLeftOut;
+
+namespace {
+void ResetTables() {
+    memset(dayDates, 0, sizeof dayDates);
+    memset(stationPrefixes, 0, sizeof stationPrefixes);
+    memset(dayFileCounts, 0, sizeof dayFileCounts);
+    prefixCount = 0;
+    stationsLeftOut = false;
+}
+
+// Records the first four bytes of a day file's base as a station, once.
+void NoteStation(const char* base) {
+    for (int i = 0; i < prefixCount; ++i)
+        if (strncmp(stationPrefixes[i], base, 4) == 0)
+            return;
+    if (prefixCount == MaxStations) {
+        stationsLeftOut = true;
+        return;
+    }
+    lstrcpynA(stationPrefixes[prefixCount], base, PrefixSize); // four bytes at most
+    ++prefixCount;
+}
+
+// The name of station i's day file for day d with the given extension.
+bool DayFileName(int station, int day, const char* extension, char* name, size_t size) {
+    return JoinText(name, size, stationPrefixes[station], dayDates[day], extension);
+}
+
+// Cuts a name to at most limit bytes without splitting a double-byte character.
+size_t WholeCharacters(const char* text, size_t length, size_t limit) {
+    size_t kept = 0;
+    while (kept < length) {
+        size_t step = IsCp932LeadByte((unsigned char)text[kept]) ? 2 : 1;
+        if (kept + step > limit || kept + step > length)
+            break;
+        kept += step;
+    }
+    return kept;
+}
+} // namespace
+
+void RestoreDayFile(const char* fileName) {
+    char folder[FolderBufferSize], source[FolderBufferSize], target[FolderBufferSize];
+    if (ReadAdamsFolder(folder) != 1 ||
+        !JoinText(source, sizeof source, folder, "\\Temp\\", fileName) ||
+        !JoinText(target, sizeof target, folder, "\\", fileName))
+        return;
+    CopyFileA(source, target, FALSE);
+}
+
+void RestoreAndCountDayFiles(const char* adamsFolder, int stations) {
+    for (int i = 0; i < stations; ++i) {
+        for (int d = 0; d < DayWindowLength; ++d) {
+            for (const char* extension : {".ep1", ".ept"}) {
+                char name[FolderBufferSize], path[FolderBufferSize];
+                if (!DayFileName(i, d, extension, name, sizeof name) ||
+                    !JoinText(path, sizeof path, adamsFolder, "\\", name))
+                    continue;
+                if (!IsFile(path))
+                    RestoreDayFile(name);
+                if (IsFile(path))
+                    ++dayFileCounts[i][d];
+            }
+        }
+    }
+}
+
+void ReadStationName(const char* fileName, char* stationName) {
+    char folder[FolderBufferSize], base[FolderBufferSize];
+    if (ReadAdamsFolder(folder) != 1)
+        return;
+    CopyBaseName(fileName, base, sizeof base);
+    char temporaryBase[FolderBufferSize], temporary[FolderBufferSize], source[FolderBufferSize];
+    if (!JoinText(temporaryBase, sizeof temporaryBase, folder, "\\Temp\\", base) ||
+        !JoinText(temporary, sizeof temporary, temporaryBase, ".tmp") ||
+        !JoinText(source, sizeof source, folder, "\\", fileName))
+        return;
+    if (DecodeReceivedFile(source, temporary) != 1)
+        return;
+    try {
+        CFile file(temporary, CFile::modeRead | CFile::shareCompat);
+        if (file.Seek(11, CFile::begin) == 11) {
+            unsigned char length = 0;
+            file.Read(&length, 1);
+            char name[256] = {};
+            UINT got = length ? file.Read(name, length) : 0;
+            size_t kept = WholeCharacters(name, got, StationNameSize - 1);
+            memcpy(stationName, name, kept);
+        }
+        file.Close();
+        CFile::Remove(temporary);
+    } catch (const CFileException&) {
+        // The name stays as far as it was read; the temporary file goes with the start-up copy.
+    }
+}
+
+int EvaluateDayFiles(int stations) {
+    for (int i = 0; i < stations; ++i) {
+        int complete = 0, firstComplete = -1;
+        for (int d = 0; d < DayWindowLength; ++d) {
+            if (dayFileCounts[i][d] != 2)
+                continue;
+            ++complete;
+            if (firstComplete < 0)
+                firstComplete = d;
+        }
+        if (complete == 0)
+            return 0;
+        if (complete == DayWindowLength)
+            continue;
+        if (complete == 2 && (dayFileCounts[i][0] == 2 || dayFileCounts[i][1] == 2))
+            continue;
+        // An unusual pattern matters only for a station that the user has.
+        char name[FolderBufferSize];
+        if (!DayFileName(i, firstComplete, ".ep1", name, sizeof name))
+            return 0;
+        char stationName[StationNameSize] = {};
+        ReadStationName(name, stationName);
+        if (FindStationName(stationName) == 0)
+            return 0;
+    }
+    return 1;
+}
+
+int CheckDayFiles() {
+    ResetTables();
+    BuildDayDates(CurrentTime(), dayDates);
+    char folder[FolderBufferSize], pattern[FolderBufferSize];
+    if (ReadAdamsFolder(folder) != 1 || !JoinText(pattern, sizeof pattern, folder, "\\*.ep1"))
+        return 0;
+    bool found = ForEachEntry(pattern, [](const WIN32_FIND_DATAA& entry) {
+        char base[FolderBufferSize];
+        CopyBaseName(entry.cFileName, base, sizeof base);
+        NoteStation(base);
+    });
+    if (!found)
+        return 0;
+    PurgeDayFiles(folder);
+    RestoreAndCountDayFiles(folder, prefixCount);
+    int verdict = EvaluateDayFiles(prefixCount);
+    // Stations beyond the tables were not judged: the week cannot count as complete.
+    return stationsLeftOut ? 0 : verdict;
+}

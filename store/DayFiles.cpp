@@ -1,0 +1,81 @@
+#include "DayFiles.h"
+#include "Clock.h"
+#include "File.h"
+#include "FolderScan.h"
+#include "Path.h"
+#include "Registry.h"
+#include <cstdio>
+#include <cstring>
+
+void BuildDayDates(time_t now, char dates[DayWindowLength][DateFieldSize]) {
+    for (int d = 0; d < DayWindowLength; ++d) {
+        tm day = {};
+        LocalTime(now + (time_t)d * 86400, day);
+        snprintf(dates[d], DateFieldSize, "%2.2u%2.2u", (unsigned)(day.tm_mon + 1),
+                 (unsigned)day.tm_mday);
+    }
+}
+
+void DeleteDaySet(const char* adamsFolder, const char* ep1Path, const char* base) {
+    char basePath[FolderBufferSize], ep2Path[FolderBufferSize], eptPath[FolderBufferSize];
+    // A set whose companions cannot be named is left whole rather than split.
+    if (!JoinText(basePath, sizeof basePath, adamsFolder, "\\", base) ||
+        !JoinText(ep2Path, sizeof ep2Path, basePath, ".ep2") ||
+        !JoinText(eptPath, sizeof eptPath, basePath, ".ept"))
+        return;
+    try {
+        CFile::Remove(ep1Path);
+        if (IsFile(ep2Path))
+            CFile::Remove(ep2Path);
+        if (IsFile(eptPath))
+            CFile::Remove(eptPath);
+    } catch (const CFileException&) {
+        // Held open by the receiver, read-only...: the rest of this set stays.
+    }
+}
+
+namespace {
+// Calls judge(entry, ep1Path, base) for each ".ep1" file; false when there is none.
+template <typename Judge> bool ForEachDaySet(const char* adamsFolder, Judge judge) {
+    char pattern[FolderBufferSize];
+    if (!JoinText(pattern, sizeof pattern, adamsFolder, "\\*.ep1"))
+        return false;
+    return ForEachEntry(pattern, [&](const WIN32_FIND_DATAA& entry) {
+        char ep1Path[FolderBufferSize], base[FolderBufferSize];
+        if (!JoinText(ep1Path, sizeof ep1Path, adamsFolder, "\\", entry.cFileName))
+            return;
+        CopyBaseName(entry.cFileName, base, sizeof base);
+        judge(entry, ep1Path, base);
+    });
+}
+
+// A base of eight characters or more carries its date in characters 5 to 8.
+// A shorter one cannot be dated, and what cannot be dated is kept.
+bool InWindow(const char* base, const char (&window)[DayWindowLength][DateFieldSize]) {
+    if (strlen(base) < 8)
+        return true;
+    for (const char* date : window)
+        if (strncmp(base + 4, date, 4) == 0)
+            return true;
+    return false;
+}
+} // namespace
+
+void PurgeDayFiles(const char* adamsFolder) {
+    char window[DayWindowLength][DateFieldSize];
+    BuildDayDates(CurrentTime(), window);
+    bool found = ForEachDaySet(adamsFolder, [&](const WIN32_FIND_DATAA&, const char* ep1Path,
+                                                const char* base) {
+        if (!InWindow(base, window))
+            DeleteDaySet(adamsFolder, ep1Path, base);
+    });
+    if (!found)
+        return;
+
+    time_t limit = CurrentTime() - DaySetAgeLimit;
+    ForEachDaySet(adamsFolder, [&](const WIN32_FIND_DATAA& entry, const char* ep1Path,
+                                   const char* base) {
+        if (FileTimeToTime(entry.ftCreationTime) < limit)
+            DeleteDaySet(adamsFolder, ep1Path, base);
+    });
+}

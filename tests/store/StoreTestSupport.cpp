@@ -1,0 +1,81 @@
+#include "StoreTestSupport.h"
+#include "Clock.h"
+#include "ReceivedEncoder.h"
+#include <sstream>
+#include <stdexcept>
+
+time_t LocalMoment(int year, int month, int day, int hour, int minute) {
+    tm fields = {};
+    fields.tm_year = year - 1900;
+    fields.tm_mon = month - 1;
+    fields.tm_mday = day;
+    fields.tm_hour = hour;
+    fields.tm_min = minute;
+    fields.tm_isdst = -1;
+    return mktime(&fields);
+}
+
+void SetFileTimes(const std::string& path, time_t moment) {
+    auto toFileTime = [](time_t moment) {
+        ULARGE_INTEGER value;
+        value.QuadPart = ((ULONGLONG)moment + 11644473600ULL) * 10000000ULL;
+        FILETIME fileTime = {value.LowPart, value.HighPart};
+        return fileTime;
+    };
+    HANDLE file = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        throw std::runtime_error("cannot set the times of " + path);
+    FILETIME fileTime = toFileTime(moment);
+    BOOL set = SetFileTime(file, &fileTime, nullptr, &fileTime);
+    CloseHandle(file);
+    if (!set)
+        throw std::runtime_error("cannot set the times of " + path);
+}
+
+std::string Ep1Content(const std::string& stationName) {
+    std::string content(11, 'h');
+    content += (char)(unsigned char)stationName.size();
+    content += stationName;
+    content += std::string(40, 'p'); // programme data after the name
+    return content;
+}
+
+std::string ReceivedDayFile(const std::string& extension, const std::string& content) {
+    std::string file;
+    if (!EncodeReceivedFile(KindFromExtension(extension), content, file))
+        throw std::runtime_error("cannot encode a ." + extension + " file");
+    return file;
+}
+
+StoreFixture::StoreFixture() {
+    ClearInstallationRegistry();
+    SetRegistryText(HKEY_CURRENT_USER, AdamsKeyPath, "Adams-E", adams.Path());
+    SetRegistryText(HKEY_LOCAL_MACHINE, ChannelKeyPath, "Install Path", channels.Path());
+    SetRegistryText(HKEY_LOCAL_MACHINE, EpgKeyPath, "EPG data", epgData.Path());
+    std::vector<TestChannel> table(12);
+    table[0] = {"ＮＨＫ総合", 0};
+    table[5] = {"ソフト放送", 1};
+    WriteChannelTable(channels.Path(), table);
+    CreateDirectoryA(Temp().c_str(), nullptr);
+}
+
+StoreFixture::~StoreFixture() {
+    ResetCurrentTime();
+    ClearInstallationRegistry();
+}
+
+std::string StoreFixture::Temp(const std::string& name) const {
+    return name.empty() ? adams / "Temp" : adams / ("Temp\\" + name);
+}
+
+void StoreFixture::WriteDaySet(const std::string& prefix, const std::string& date,
+                               const std::string& stationName, const std::string& extensions) {
+    std::istringstream list(extensions);
+    for (std::string extension; list >> extension;) {
+        std::string content = extension == "ep1" ? Ep1Content(stationName) : "programmes";
+        std::string path = Adams(prefix + date + "." + extension);
+        WriteFile(path, ReceivedDayFile(extension, content));
+        SetFileTimes(path, CurrentTime());
+    }
+}
