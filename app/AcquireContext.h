@@ -28,13 +28,13 @@ constexpr int ConflictNameSize = 64;
 constexpr int DateTextSize = 16;
 
 struct AcquireContext {
-    uint32_t autoMode;         // 1 when started with the Auto switch; never cleared
+    uint32_t autoMode; // 1 when started with the Auto switch; never cleared
     AcquireStatus status;
-    uint32_t stopRequested;    // 1 once an end path has begun
+    uint32_t stopRequested; // 1 once an end path has begun
     uint32_t tunerHeld;
     uint32_t receiverRunning;
-    uint32_t callbackEvent;    // 0, 7 (registered) or 9 (another program asked for the tuner)
-    int32_t lastResult;        // result of the last tuner library call
+    uint32_t callbackEvent; // 0, 7 (registered) or 9 (another program asked for the tuner)
+    int32_t lastResult;     // result of the last tuner library call
     UINT_PTR resourceHandle;
     UINT_PTR callbackHandle;
     uint32_t resourceGranted;
@@ -42,13 +42,13 @@ struct AcquireContext {
     char noticeName[NameBufferSize];
     uint32_t conflictFound;
     char conflictName[ConflictNameSize];
-    uint32_t adamsChannel;     // 1 to 12, or 255 for none
+    uint32_t adamsChannel; // 1 to 12, or 255 for none
     uint32_t alwaysReceiveAdams;
     uint32_t autoTimeAdjust;
-    uint32_t storedReceiveMode; // the schedule record's enabled word as last read
+    uint32_t storedReceiveMode;     // the schedule record's enabled word as last read
     char epgDateText[DateTextSize]; // date of the guide data, "%Y/%m/%d"
-    uint32_t timerId;          // id of the last timer tick, 0 before the first
-    SYSTEMTIME deadline;       // when the timer started + 30 or + 8 minutes
+    uint32_t timerId;               // id of the last timer tick, 0 before the first
+    SYSTEMTIME deadline;            // when the timer started + 30 or + 8 minutes
 };
 
 extern AcquireContext acquire;

@@ -17,7 +17,7 @@ const char NoChannelMessage[] = "チャンネル情報がありません。チ�
                                 "チャンネル設定をしてから実行してください。";
 } // namespace
 
-void CEpgCommandLineInfo::ParseParam(const char* param, BOOL flag, BOOL last) {
+void CEpgCommandLineInfo::ParseParam(const char *param, BOOL flag, BOOL last) {
     CCommandLineInfo::ParseParam(param, flag, last);
     if (toupper((unsigned char)param[0]) != 'A')
         return;
@@ -85,7 +85,7 @@ void CEpgApp::BackupAdamsFolder() {
     if (!JoinText(path, sizeof path, folder, "\\*.*"))
         return;
 
-    ForEachEntry(path, [&](const WIN32_FIND_DATAA& entry) {
+    ForEachEntry(path, [&](const WIN32_FIND_DATAA &entry) {
         // Folders fail to copy, so only the files directly in the folder reach the copy.
         char source[FolderBufferSize], target[FolderBufferSize];
         if (JoinText(source, sizeof source, folder, "\\", entry.cFileName) &&
@@ -102,7 +102,7 @@ void CEpgApp::RemoveAdamsBackup() {
     if (!JoinText(path, sizeof path, folder, "\\Temp\\*.*"))
         return;
 
-    bool found = ForEachEntry(path, [&](const WIN32_FIND_DATAA& entry) {
+    bool found = ForEachEntry(path, [&](const WIN32_FIND_DATAA &entry) {
         // "." and ".." are spared, and with them names such as .abc whose base is empty or ".".
         char baseName[FolderBufferSize];
         CopyBaseName(entry.cFileName, baseName, sizeof baseName);
@@ -113,7 +113,7 @@ void CEpgApp::RemoveAdamsBackup() {
             return;
         try {
             CFile::Remove(file);
-        } catch (const CFileException&) {
+        } catch (const CFileException &) {
             // In use, read-only or a folder: it stays, and so does the Temp folder.
         }
     });

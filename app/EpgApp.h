@@ -6,7 +6,7 @@
 class CEpgCommandLineInfo : public CCommandLineInfo {
 public:
     // Sets autoMode for the switch Auto (first letter in either case, then exactly "uto").
-    void ParseParam(const char* param, BOOL flag, BOOL last) override;
+    void ParseParam(const char *param, BOOL flag, BOOL last) override;
 };
 
 class CEpgApp : public CWinApp {

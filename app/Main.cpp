@@ -3,4 +3,6 @@
 // The one application object, built before the program's entry.
 CEpgApp theApp;
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) { return CWinApp::Run(instance); }
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    return CWinApp::Run(instance);
+}

@@ -22,7 +22,7 @@ struct Sample {
     size_t plainSize;
 };
 
-const Sample& SampleOf(size_t bodySize) {
+const Sample &SampleOf(size_t bodySize) {
     static std::map<size_t, Sample> samples;
     auto found = samples.find(bodySize);
     if (found != samples.end())
@@ -36,9 +36,9 @@ const Sample& SampleOf(size_t bodySize) {
     return samples[bodySize] = sample;
 }
 
-void Decode(benchmark::State& state) {
-    const Sample& sample = SampleOf(size_t(state.range(0)));
-    const FileKind& kind = *GetFileKind(2);
+void Decode(benchmark::State &state) {
+    const Sample &sample = SampleOf(size_t(state.range(0)));
+    const FileKind &kind = *GetFileKind(2);
     Bytes body(sample.body.size());
     Bytes output(DecodeBufferSize(kind, body.size()));
     for (auto _ : state) {
@@ -55,19 +55,19 @@ void Decode(benchmark::State& state) {
     state.counters["content"] = double(sample.plainSize);
 }
 
-void Uncompress(benchmark::State& state) {
-    const Sample& sample = SampleOf(size_t(state.range(0)));
+void Uncompress(benchmark::State &state) {
+    const Sample &sample = SampleOf(size_t(state.range(0)));
     Bytes output(10 * sample.stream.size());
     for (auto _ : state) {
         uLongf produced = uLongf(output.size());
-        if (uncompress(output.data(), &produced, sample.stream.data(), uLong(sample.stream.size())) !=
-            Z_OK)
+        if (uncompress(output.data(), &produced, sample.stream.data(),
+                       uLong(sample.stream.size())) != Z_OK)
             state.SkipWithError("inflate failed");
         benchmark::DoNotOptimize(produced);
     }
 }
 
-void Descramble(benchmark::State& state) {
+void Descramble(benchmark::State &state) {
     Bytes data = encoder::RandomBytes(size_t(state.range(0)), 3);
     for (auto _ : state) {
         DescrambleBody(data.data(), data.size());
@@ -84,8 +84,8 @@ BENCHMARK(Descramble)->Arg(64 << 10)->Arg(1 << 20)->Unit(benchmark::kMicrosecond
 // machine shared with builds it varies less than the wall-clock time.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs) {
+    void ReportRuns(const std::vector<Run> &runs) override {
+        for (const Run &run : runs) {
             if (run.error_occurred)
                 continue;
             bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
@@ -122,7 +122,7 @@ private:
 
 } // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char **argv) {
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;

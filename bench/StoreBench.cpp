@@ -25,7 +25,7 @@ double Now() {
     return (double)counter.QuadPart / (double)frequency.QuadPart;
 }
 
-std::set<std::string> Listing(const std::string& folder) {
+std::set<std::string> Listing(const std::string &folder) {
     std::set<std::string> names;
     WIN32_FIND_DATAA entry;
     HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &entry);
@@ -39,34 +39,35 @@ std::set<std::string> Listing(const std::string& folder) {
     return names;
 }
 
-void Write(const std::string& path, const std::string& content) {
+void Write(const std::string &path, const std::string &content) {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     DWORD written = 0;
     WriteFile(file, content.data(), (DWORD)content.size(), &written, nullptr);
     CloseHandle(file);
 }
 
-void RemoveFiles(const std::string& folder) {
-    for (const std::string& name : Listing(folder))
+void RemoveFiles(const std::string &folder) {
+    for (const std::string &name : Listing(folder))
         DeleteFileA((folder + "\\" + name).c_str());
 }
 
 // Fills the folder and its start-up copy; returns the names of the files written.
-void Prepare(const std::vector<std::string>& files, const std::string& ep1, const std::string& other) {
+void Prepare(const std::vector<std::string> &files, const std::string &ep1,
+             const std::string &other) {
     std::string folder = Folder, temp = folder + "\\Temp";
     RemoveFiles(temp);
     RemoveFiles(folder);
-    for (const std::string& name : files) {
-        const std::string& content = name.substr(name.size() - 3) == "ep1" ? ep1 : other;
+    for (const std::string &name : files) {
+        const std::string &content = name.substr(name.size() - 3) == "ep1" ? ep1 : other;
         Write(folder + "\\" + name, content);
         Write(temp + "\\" + name, content);
     }
 }
 
 // What every pass must at least do: list the ".ep1" files and look for each day file.
-void BareLook(const std::vector<std::string>& names) {
+void BareLook(const std::vector<std::string> &names) {
     Listing(Folder);
-    for (const std::string& name : names)
+    for (const std::string &name : names)
         GetFileAttributesA((std::string(Folder) + "\\" + name).c_str());
 }
 } // namespace
@@ -76,8 +77,9 @@ int main() {
     CreateDirectoryA(Folder, nullptr);
     CreateDirectoryA((std::string(Folder) + "\\Temp").c_str(), nullptr);
     HKEY key;
-    RegCreateKeyExA(HKEY_CURRENT_USER, AdamsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
-    RegSetValueExA(key, "Adams-E", 0, REG_SZ, (const BYTE*)Folder, sizeof Folder);
+    RegCreateKeyExA(HKEY_CURRENT_USER, AdamsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                    nullptr);
+    RegSetValueExA(key, "Adams-E", 0, REG_SZ, (const BYTE *)Folder, sizeof Folder);
     RegCloseKey(key);
 
     char window[DayWindowLength][DateFieldSize];
@@ -88,18 +90,19 @@ int main() {
     for (int s = 0; s < Stations; ++s) {
         char prefix[8];
         snprintf(prefix, sizeof prefix, "S%03d", s);
-        for (const char* date : window)
-            for (const char* extension : {".ep1", ".ep2", ".ept"}) {
+        for (const char *date : window)
+            for (const char *extension : {".ep1", ".ep2", ".ept"}) {
                 files.push_back(std::string(prefix) + date + extension);
                 if (extension[3] != '2')
                     looked.push_back(files.back());
             }
         if (s < Outdated)
-            for (const char* extension : {".ep1", ".ep2", ".ept"})
+            for (const char *extension : {".ep1", ".ep2", ".ept"})
                 files.push_back(std::string(prefix) + yesterday[0] + extension);
     }
     std::string ep1, other;
-    EncodeReceivedFile(KindEp1, std::string(11, 'h') + "\x08Station1" + std::string(4000, 'p'), ep1);
+    EncodeReceivedFile(KindEp1, std::string(11, 'h') + "\x08Station1" + std::string(4000, 'p'),
+                       ep1);
     EncodeReceivedFile(KindEpt, std::string(6000, 's'), other);
 
     std::vector<double> first, later, bare;
@@ -111,8 +114,10 @@ int main() {
         int verdict = CheckDayFiles();
         first.push_back(Now() - start);
         std::set<std::string> after = Listing(Folder);
-        deleted = std::count_if(before.begin(), before.end(), [&](auto& n) { return !after.count(n); });
-        restored = std::count_if(after.begin(), after.end(), [&](auto& n) { return !before.count(n); });
+        deleted =
+            std::count_if(before.begin(), before.end(), [&](auto &n) { return !after.count(n); });
+        restored =
+            std::count_if(after.begin(), after.end(), [&](auto &n) { return !before.count(n); });
         start = Now();
         CheckDayFiles();
         later.push_back(Now() - start);
@@ -128,7 +133,8 @@ int main() {
         std::sort(v.begin(), v.end());
         return v[v.size() / 2] * 1000.0;
     };
-    printf("folder: %zu day files (%d stations x 8 days x 3, %d outdated sets), start-up copy of each\n",
+    printf("folder: %zu day files (%d stations x 8 days x 3, %d outdated sets), start-up copy of "
+           "each\n",
            files.size(), Stations, Outdated);
     printf("first pass:  %.2f ms (deleted %zu files, restored %zu, %zu day files looked for)\n",
            median(first), deleted, restored, looked.size());

@@ -8,7 +8,7 @@ namespace {
 enum TablePath { PathBuilt, PathNoFolder, PathTooLong };
 
 // The table's path. A path that does not fit is not used: cut, it could name another file.
-TablePath BuildTablePath(char* path) {
+TablePath BuildTablePath(char *path) {
     char folder[FolderBufferSize];
     if (ReadChannelInstallPath(folder) != 1)
         return PathNoFolder;
@@ -19,12 +19,12 @@ TablePath BuildTablePath(char* path) {
 // A last record cut short keeps the rest of the one before it, as it always has.
 // A table that delivers no record at all is never compared: its cleared
 // buffer would match an empty station name.
-bool ReadRecord(CFile& file, ChannelRecord& record) {
+bool ReadRecord(CFile &file, ChannelRecord &record) {
     return file.Read(&record, sizeof record) != 0;
 }
 } // namespace
 
-int CheckChannelTable(uint32_t* channel) {
+int CheckChannelTable(uint32_t *channel) {
     char path[FolderBufferSize];
     TablePath built = BuildTablePath(path);
     if (built == PathNoFolder)
@@ -42,13 +42,13 @@ int CheckChannelTable(uint32_t* channel) {
             }
         }
         file.Close();
-    } catch (const CFileException&) {
+    } catch (const CFileException &) {
         // Missing, held open by the channel utility, or unreadable: no channel.
     }
     return *channel == NoAdamsChannel ? ChannelNotMarked : ChannelFound;
 }
 
-int FindStationName(const char* name) {
+int FindStationName(const char *name) {
     char path[FolderBufferSize];
     if (BuildTablePath(path) != PathBuilt)
         return 1;
@@ -66,7 +66,7 @@ int FindStationName(const char* name) {
             }
         }
         file.Close();
-    } catch (const CFileException&) {
+    } catch (const CFileException &) {
     }
     return result;
 }

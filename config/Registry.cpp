@@ -7,7 +7,7 @@ const char ChannelKey[] = "Software\\Norvell\\TunerDesk\\Channel\\";
 const char EpgKey[] = "Software\\NORVELL\\TunerDesk\\EPG";
 } // namespace
 
-int ReadRegistryText(HKEY root, const char* keyPath, const char* valueName, char* buffer,
+int ReadRegistryText(HKEY root, const char *keyPath, const char *valueName, char *buffer,
                      DWORD offeredSize) {
     HKEY key;
     if (RegOpenKeyExA(root, keyPath, 0, KEY_READ, &key) != ERROR_SUCCESS)
@@ -17,12 +17,12 @@ int ReadRegistryText(HKEY root, const char* keyPath, const char* valueName, char
     return read;
 }
 
-int ReadKeyText(HKEY key, const char* valueName, char* buffer, DWORD offeredSize) {
+int ReadKeyText(HKEY key, const char *valueName, char *buffer, DWORD offeredSize) {
     char data[FolderBufferSize + 1] = {};
     if (offeredSize > FolderBufferSize)
         offeredSize = FolderBufferSize;
     DWORD size = offeredSize;
-    LONG result = RegQueryValueExA(key, valueName, nullptr, nullptr, (BYTE*)data, &size);
+    LONG result = RegQueryValueExA(key, valueName, nullptr, nullptr, (BYTE *)data, &size);
     if (result != ERROR_SUCCESS || size == 0 || size > offeredSize)
         return 0;
     // A value that fills the whole buffer without a terminator would be cut:
@@ -37,15 +37,15 @@ int ReadKeyText(HKEY key, const char* valueName, char* buffer, DWORD offeredSize
     return 1;
 }
 
-int ReadAdamsFolder(char* folder) {
+int ReadAdamsFolder(char *folder) {
     return ReadRegistryText(HKEY_CURRENT_USER, AdamsKey, "Adams-E", folder, FolderBufferSize);
 }
 
-int ReadChannelInstallPath(char* folder) {
+int ReadChannelInstallPath(char *folder) {
     return ReadRegistryText(HKEY_LOCAL_MACHINE, ChannelKey, "Install Path", folder,
                             FolderBufferSize);
 }
 
-int ReadEpgTempFolder(char* folder) {
+int ReadEpgTempFolder(char *folder) {
     return ReadRegistryText(HKEY_LOCAL_MACHINE, EpgKey, "EPG Temp", folder, FolderBufferSize);
 }

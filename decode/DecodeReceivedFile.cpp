@@ -10,7 +10,7 @@ public:
     explicit PageBuffer(size_t size) {
         if (size == 0)
             return;
-        data = static_cast<uint8_t*>(
+        data = static_cast<uint8_t *>(
             VirtualAlloc(nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
         if (data)
             locked = VirtualLock(data, size) != FALSE; // best effort: the quota may be small
@@ -23,11 +23,11 @@ public:
             VirtualUnlock(data, size);
         VirtualFree(data, 0, MEM_RELEASE);
     }
-    PageBuffer(const PageBuffer&) = delete;
-    PageBuffer& operator=(const PageBuffer&) = delete;
+    PageBuffer(const PageBuffer &) = delete;
+    PageBuffer &operator=(const PageBuffer &) = delete;
 
     bool Failed() const { return size != 0 && !data; }
-    uint8_t* data = nullptr;
+    uint8_t *data = nullptr;
 
 private:
     size_t size = 0;
@@ -35,7 +35,7 @@ private:
 };
 
 // Reads exactly count bytes; false when the file ends first.
-bool ReadAll(CFile& file, uint8_t* buffer, size_t count) {
+bool ReadAll(CFile &file, uint8_t *buffer, size_t count) {
     while (count > 0) {
         UINT chunk = count > 0x40000000 ? 0x40000000 : static_cast<UINT>(count);
         UINT done = file.Read(buffer, chunk);
@@ -47,7 +47,7 @@ bool ReadAll(CFile& file, uint8_t* buffer, size_t count) {
     return true;
 }
 
-void WriteAll(CFile& file, const uint8_t* data, size_t count) {
+void WriteAll(CFile &file, const uint8_t *data, size_t count) {
     while (count > 0) {
         UINT chunk = count > 0x40000000 ? 0x40000000 : static_cast<UINT>(count);
         file.Write(data, chunk);
@@ -57,7 +57,7 @@ void WriteAll(CFile& file, const uint8_t* data, size_t count) {
 }
 
 // Reads the body after the header and decodes it into output.
-DecodeStatus DecodeOpenFiles(const FileKind& kind, CFile& input, CFile& output) {
+DecodeStatus DecodeOpenFiles(const FileKind &kind, CFile &input, CFile &output) {
     size_t bodySize = 0;
     DecodeStatus status = GetBodySize(kind, input.GetLength(), &bodySize);
     if (status != DecodeStatus::Ok)
@@ -73,26 +73,26 @@ DecodeStatus DecodeOpenFiles(const FileKind& kind, CFile& input, CFile& output) 
         return DecodeStatus::ShortInput; // the file ended before its length said
 
     DecodedContent content;
-    status = DecodeBody(kind, body.data, bodySize, inflated.data,
-                        DecodeBufferSize(kind, bodySize), &content);
+    status = DecodeBody(kind, body.data, bodySize, inflated.data, DecodeBufferSize(kind, bodySize),
+                        &content);
     if (status == DecodeStatus::Ok)
         WriteAll(output, content.data, content.size);
     return status;
 }
 
 // Removes an output file that this call created, once it is closed.
-void DiscardOutput(CFile& output, const char* outputPath) {
+void DiscardOutput(CFile &output, const char *outputPath) {
     try {
         output.Close();
-    } catch (const CFileException&) {
+    } catch (const CFileException &) {
     }
     DeleteFileA(outputPath);
 }
 
 } // namespace
 
-DecodeStatus DecodeReceivedFileStatus(char* inputPath, const char* outputPath) {
-    const FileKind* kind = GetFileKind(LookupFileKind(inputPath));
+DecodeStatus DecodeReceivedFileStatus(char *inputPath, const char *outputPath) {
+    const FileKind *kind = GetFileKind(LookupFileKind(inputPath));
     if (!kind)
         return DecodeStatus::UnknownKind;
 
@@ -105,7 +105,7 @@ DecodeStatus DecodeReceivedFileStatus(char* inputPath, const char* outputPath) {
         status = DecodeOpenFiles(*kind, input, output);
         if (status == DecodeStatus::Ok)
             output.Close();
-    } catch (const CFileException&) {
+    } catch (const CFileException &) {
         DiscardOutput(output, outputPath);
         throw;
     }
@@ -114,6 +114,6 @@ DecodeStatus DecodeReceivedFileStatus(char* inputPath, const char* outputPath) {
     return status;
 }
 
-int32_t DecodeReceivedFile(char* inputPath, const char* outputPath) {
+int32_t DecodeReceivedFile(char *inputPath, const char *outputPath) {
     return DecodeReceivedFileStatus(inputPath, outputPath) == DecodeStatus::Ok ? 1 : 0;
 }

@@ -11,7 +11,7 @@
 // file left behind). A file that cannot be opened, read or written raises a
 // CFileException naming it; an output file created by this call is removed
 // first.
-int32_t DecodeReceivedFile(char* inputPath, const char* outputPath);
+int32_t DecodeReceivedFile(char *inputPath, const char *outputPath);
 
 // The same decoding, telling why it failed.
-DecodeStatus DecodeReceivedFileStatus(char* inputPath, const char* outputPath);
+DecodeStatus DecodeReceivedFileStatus(char *inputPath, const char *outputPath);

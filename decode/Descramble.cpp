@@ -35,9 +35,9 @@ constexpr uint32_t blockStep = (descrambleBlockSize * registerStep) & 0xFFFF;
 #if defined(__SSE2__)
 // Descrambles 16 bytes at p, whose first byte is byte i of its run; sum is
 // the running sum (in every 16-bit lane) and comes back advanced.
-inline void DescrambleSixteen(uint8_t* p, size_t i, __m128i& sum) {
+inline void DescrambleSixteen(uint8_t *p, size_t i, __m128i &sum) {
     const __m128i zero = _mm_setzero_si128();
-    __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
     __m128i low = _mm_unpacklo_epi8(bytes, zero);
     __m128i high = _mm_unpackhi_epi8(bytes, zero);
     // Sums of bytes before each lane, within each half of eight.
@@ -57,19 +57,19 @@ inline void DescrambleSixteen(uint8_t* p, size_t i, __m128i& sum) {
     total = _mm_shufflelo_epi16(total, 0);
     total = _mm_unpacklo_epi64(total, total);
 
-    const __m128i* keys = reinterpret_cast<const __m128i*>(keyTable.keys + i);
+    const __m128i *keys = reinterpret_cast<const __m128i *>(keyTable.keys + i);
     __m128i lowReg = _mm_add_epi16(_mm_add_epi16(sum, lowBefore), _mm_load_si128(keys));
     __m128i highReg = _mm_add_epi16(_mm_add_epi16(sum, _mm_add_epi16(lowTotal, highBefore)),
                                     _mm_load_si128(keys + 1));
     __m128i mask = _mm_packus_epi16(_mm_srli_epi16(lowReg, 8), _mm_srli_epi16(highReg, 8));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(p), _mm_xor_si128(bytes, mask));
+    _mm_storeu_si128(reinterpret_cast<__m128i *>(p), _mm_xor_si128(bytes, mask));
     sum = _mm_add_epi16(sum, total);
 }
 #endif
 
 // Descrambles a run of at most one block whose running sum starts at sum;
 // returns the running sum after it.
-uint32_t DescrambleRun(uint8_t* run, size_t length, uint32_t sum) {
+uint32_t DescrambleRun(uint8_t *run, size_t length, uint32_t sum) {
     size_t i = 0;
 #if defined(__SSE2__)
     __m128i sums = _mm_set1_epi16(static_cast<short>(sum));
@@ -89,7 +89,7 @@ uint32_t DescrambleRun(uint8_t* run, size_t length, uint32_t sum) {
 
 } // namespace
 
-uint32_t DescrambleBlock(uint8_t* block, uint32_t length) {
+uint32_t DescrambleBlock(uint8_t *block, uint32_t length) {
     // A block longer than 256 bytes keeps its register going: past each 256
     // bytes the fixed part of the register has moved on by blockStep.
     uint32_t sum = 0;
@@ -100,7 +100,7 @@ uint32_t DescrambleBlock(uint8_t* block, uint32_t length) {
     return length;
 }
 
-void DescrambleBody(uint8_t* body, size_t size) {
+void DescrambleBody(uint8_t *body, size_t size) {
     // The register restarts at every 256 bytes into the body.
     for (size_t done = 0; done < size; done += descrambleBlockSize) {
         size_t run = size - done < descrambleBlockSize ? size - done : descrambleBlockSize;

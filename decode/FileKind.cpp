@@ -6,25 +6,24 @@ const FileKind fileKinds[fileKindCount] = {
     {"ept", "scd", 1, 34, 24}, // day-set companion
     {"ep1", "cmm", 1, 34, 24}, // day file that leads its day set
     {"ep2", "msg", 1, 34, 24}, // day-set companion
-    {"kct", "kca", 1, 8, 24},
-    {"ptt", "psn", 1, 8, 24},
+    {"kct", "kca", 1, 8, 24},  {"ptt", "psn", 1, 8, 24},
     {"tct", "tch", 0, 8, 24}, // broadcast schedule, plain after its header
     {"mtt", "mtn", 0, 8, 24},
 };
 
-const FileKind* GetFileKind(int32_t kind) {
+const FileKind *GetFileKind(int32_t kind) {
     if (kind < 1 || kind > fileKindCount)
         return nullptr;
     return &fileKinds[kind - 1];
 }
 
-int32_t LookupFileKind(char* path) {
+int32_t LookupFileKind(char *path) {
     // Walk the text one character at a time: the second byte of a double-byte
     // character may be 0x5C ("\"), as in 表 or ソ, and must not split a folder
     // name there. Double-byte characters are left as they are.
-    char* lastDot = nullptr;
-    char* lastSeparator = nullptr;
-    char* p = path;
+    char *lastDot = nullptr;
+    char *lastSeparator = nullptr;
+    char *p = path;
     while (*p) {
         unsigned char c = static_cast<unsigned char>(*p);
         if (IsCp932LeadByte(c) && p[1] != '\0') {
@@ -42,7 +41,7 @@ int32_t LookupFileKind(char* path) {
     if (!lastDot || (lastSeparator && lastDot < lastSeparator))
         return 0;
 
-    const char* ext = lastDot + 1;
+    const char *ext = lastDot + 1;
     if (std::strlen(ext) != 3)
         return 0;
     for (int32_t i = 0; i < fileKindCount; ++i) {

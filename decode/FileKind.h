@@ -17,16 +17,16 @@ constexpr int32_t fileKindCount = 7;
 extern const FileKind fileKinds[fileKindCount];
 
 // The row of a kind number, or nullptr when the number names no kind.
-const FileKind* GetFileKind(int32_t kind);
+const FileKind *GetFileKind(int32_t kind);
 
 // Bytes skipped at the start of a received file of this kind.
-inline int32_t HeaderLength(const FileKind& kind) {
+inline int32_t HeaderLength(const FileKind &kind) {
     return kind.kindHeaderSize + kind.baseHeaderSize;
 }
 
 // Lower-cases the path text in place (ASCII letters only) and returns the kind
 // number (1 to 7) named by its extension, or 0 when it names none.
-int32_t LookupFileKind(char* path);
+int32_t LookupFileKind(char *path);
 
 // True for the first byte of a code page 932 double-byte character.
 inline bool IsCp932LeadByte(unsigned char c) {

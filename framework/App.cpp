@@ -4,29 +4,31 @@
 #include <cstdio>
 #include <cstdlib>
 
-CWinApp* CWinApp::current = nullptr;
+CWinApp *CWinApp::current = nullptr;
 
-void CCommandLineInfo::ParseParam(const char* param, BOOL flag, BOOL) {
+void CCommandLineInfo::ParseParam(const char *param, BOOL flag, BOOL) {
     if (!flag && fileName[0] == '\0')
         lstrcpynA(fileName, param, sizeof fileName);
 }
 
-CWinApp::CWinApp() { current = this; }
+CWinApp::CWinApp() {
+    current = this;
+}
 
 CWinApp::~CWinApp() {
     if (current == this)
         current = nullptr;
 }
 
-void CWinApp::ParseCommandLine(CCommandLineInfo& info) {
+void CWinApp::ParseCommandLine(CCommandLineInfo &info) {
     for (int i = 1; i < __argc; ++i) {
-        const char* argument = __argv[i];
+        const char *argument = __argv[i];
         BOOL flag = argument[0] == '/' || argument[0] == '-';
         info.ParseParam(flag ? argument + 1 : argument, flag, i == __argc - 1);
     }
 }
 
-int CWinApp::MessageBox(const char* text, UINT type) {
+int CWinApp::MessageBox(const char *text, UINT type) {
     if ((type & MB_ICONMASK) == 0)
         type |= MB_ICONEXCLAMATION;
     HWND owner = m_pMainWnd ? m_pMainWnd->m_hWnd : nullptr;
@@ -34,7 +36,7 @@ int CWinApp::MessageBox(const char* text, UINT type) {
 }
 
 int CWinApp::Run(HINSTANCE instance) {
-    CWinApp* app = current;
+    CWinApp *app = current;
     if (!app)
         return 1;
     app->m_hInstance = instance;
@@ -51,25 +53,35 @@ void CWinApp::SetTitleFromModule() {
     CopyBaseName(module, title, sizeof title);
 }
 
-void FormatFileError(const CFileException& error, char* text, size_t size) {
-    const char* form;
+void FormatFileError(const CFileException &error, char *text, size_t size) {
+    const char *form;
     switch (error.osError) {
     case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND: form = "%s が見つかりません。"; break;
+    case ERROR_PATH_NOT_FOUND:
+        form = "%s が見つかりません。";
+        break;
     case ERROR_SHARING_VIOLATION:
-    case ERROR_LOCK_VIOLATION: form = "%s は他のプログラムが使用中です。"; break;
-    case ERROR_ACCESS_DENIED: form = "%s にアクセスできません。"; break;
+    case ERROR_LOCK_VIOLATION:
+        form = "%s は他のプログラムが使用中です。";
+        break;
+    case ERROR_ACCESS_DENIED:
+        form = "%s にアクセスできません。";
+        break;
     case ERROR_DISK_FULL:
-    case ERROR_HANDLE_DISK_FULL: form = "%s を書き込む領域がありません。"; break;
-    default: form = "%s の読み書き中にエラーが発生しました。"; break;
+    case ERROR_HANDLE_DISK_FULL:
+        form = "%s を書き込む領域がありません。";
+        break;
+    default:
+        form = "%s の読み書き中にエラーが発生しました。";
+        break;
     }
     snprintf(text, size, form, error.fileName);
 }
 
-void ReportFileError(const CFileException& error) {
+void ReportFileError(const CFileException &error) {
     char text[MAX_PATH + 128];
     FormatFileError(error, text, sizeof text);
-    CWinApp* app = CWinApp::Current();
+    CWinApp *app = CWinApp::Current();
     if (app)
         app->MessageBox(text, MB_OK | MB_ICONSTOP);
     else

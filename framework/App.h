@@ -9,7 +9,7 @@ class CCommandLineInfo {
 public:
     virtual ~CCommandLineInfo() = default;
     // param: the argument without a leading "/" or "-"; flag: whether it had one.
-    virtual void ParseParam(const char* param, BOOL flag, BOOL last);
+    virtual void ParseParam(const char *param, BOOL flag, BOOL last);
     char fileName[MAX_PATH] = {}; // the first argument without "/" or "-", if any
 };
 
@@ -21,31 +21,31 @@ public:
     virtual BOOL InitInstance() { return FALSE; }
     virtual int ExitInstance() { return exitCode; }
 
-    void ParseCommandLine(CCommandLineInfo& info);
+    void ParseCommandLine(CCommandLineInfo &info);
     // An application message box: the application title as caption, owned by
     // the main window when there is one, the exclamation icon unless the
     // caller names an icon.
-    int MessageBox(const char* text, UINT type = MB_OK);
+    int MessageBox(const char *text, UINT type = MB_OK);
     // The executable's file name without its extension.
-    const char* Title() const { return title; }
+    const char *Title() const { return title; }
     void SetTitleFromModule();
 
-    static CWinApp* Current() { return current; }
+    static CWinApp *Current() { return current; }
     // Runs the application object: the program's whole life.
     static int Run(HINSTANCE instance);
 
-    CWnd* m_pMainWnd = nullptr;
+    CWnd *m_pMainWnd = nullptr;
     HINSTANCE m_hInstance = nullptr;
 
 protected:
     int exitCode = 0;
 
 private:
-    static CWinApp* current;
+    static CWinApp *current;
     char title[MAX_PATH] = {};
 };
 
 // The standard file-error message, naming the file, with the stop icon.
-void ReportFileError(const CFileException& error);
+void ReportFileError(const CFileException &error);
 // The text of that message (kept apart so that it can be checked).
-void FormatFileError(const CFileException& error, char* text, size_t size);
+void FormatFileError(const CFileException &error, char *text, size_t size);

@@ -9,4 +9,4 @@ time_t CurrentTime();
 void SetCurrentTime(time_t now);
 void ResetCurrentTime();
 // The local calendar fields of a moment; false when it cannot be converted.
-bool LocalTime(time_t moment, struct tm& fields);
+bool LocalTime(time_t moment, struct tm &fields);

@@ -9,12 +9,12 @@ namespace {
 std::vector<HWND> openDialogs;
 } // namespace
 
-void DDX_Control(CDataExchange* pDX, int id, CWnd& control) {
+void DDX_Control(CDataExchange *pDX, int id, CWnd &control) {
     if (!control.m_hWnd)
         control.m_hWnd = pDX->dialog->GetDlgItem(id);
 }
 
-void DDX_Radio(CDataExchange* pDX, int id, int& value) {
+void DDX_Radio(CDataExchange *pDX, int id, int &value) {
     HWND button = pDX->dialog->GetDlgItem(id);
     if (pDX->saveAndValidate)
         value = -1;
@@ -36,7 +36,7 @@ void DDX_Radio(CDataExchange* pDX, int id, int& value) {
     }
 }
 
-void DDX_Text(CDataExchange* pDX, int id, std::string& value) {
+void DDX_Text(CDataExchange *pDX, int id, std::string &value) {
     CWnd control;
     control.m_hWnd = pDX->dialog->GetDlgItem(id);
     if (pDX->saveAndValidate)
@@ -45,7 +45,7 @@ void DDX_Text(CDataExchange* pDX, int id, std::string& value) {
         control.SetWindowText(value.c_str());
 }
 
-CDialog::CDialog(UINT id, CWnd* parentWindow) : templateId(id), parent(parentWindow) {}
+CDialog::CDialog(UINT id, CWnd *parentWindow) : templateId(id), parent(parentWindow) {}
 
 CDialog::~CDialog() {
     if (m_hWnd && IsWindow(m_hWnd))
@@ -61,7 +61,7 @@ INT_PTR CDialog::DoModal() {
     // Without a parent the application's main window owns the dialog, unless
     // this dialog is itself the main window.
     HWND owner = parent ? parent->m_hWnd : nullptr;
-    CWnd* mainWindow = CWinApp::Current() ? CWinApp::Current()->m_pMainWnd : nullptr;
+    CWnd *mainWindow = CWinApp::Current() ? CWinApp::Current()->m_pMainWnd : nullptr;
     if (!owner && mainWindow && mainWindow != this)
         owner = mainWindow->m_hWnd;
 
@@ -99,7 +99,7 @@ INT_PTR CDialog::DoModal() {
     return modalResult;
 }
 
-BOOL CDialog::Create(UINT id, CWnd* parentWindow) {
+BOOL CDialog::Create(UINT id, CWnd *parentWindow) {
     templateId = id;
     parent = parentWindow;
     modal = false;
@@ -122,11 +122,11 @@ BOOL CDialog::UpdateData(BOOL saveAndValidate) {
     return TRUE;
 }
 
-int CDialog::MessageBox(const char* text, const char* caption, UINT type) {
+int CDialog::MessageBox(const char *text, const char *caption, UINT type) {
     return ::MessageBoxA(m_hWnd, text, caption, type);
 }
 
-bool CDialog::RouteDialogMessage(MSG* message) {
+bool CDialog::RouteDialogMessage(MSG *message) {
     // The newest dialog first: a notice opened over the modal dialog gets its own keys.
     for (auto it = openDialogs.rbegin(); it != openDialogs.rend(); ++it) {
         HWND dialog = *it;
@@ -146,11 +146,15 @@ void CDialog::OnOK() {
     EndDialog(IDOK);
 }
 
-void CDialog::OnCancel() { EndDialog(IDCANCEL); }
+void CDialog::OnCancel() {
+    EndDialog(IDCANCEL);
+}
 
-void CDialog::DoDataExchange(CDataExchange*) {}
+void CDialog::DoDataExchange(CDataExchange *) {}
 
-bool CDialog::OnMessage(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
+bool CDialog::OnMessage(UINT, WPARAM, LPARAM, LRESULT &) {
+    return false;
+}
 
 LRESULT CDialog::Default(UINT message, WPARAM wParam, LPARAM lParam) {
     return DefDlgProcA(m_hWnd, message, wParam, lParam);
@@ -178,14 +182,14 @@ INT_PTR CDialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    CDialog* dialog;
+    CDialog *dialog;
     if (message == WM_INITDIALOG) {
-        dialog = reinterpret_cast<CDialog*>(lParam);
+        dialog = reinterpret_cast<CDialog *>(lParam);
         dialog->m_hWnd = hwnd;
         SetWindowLongPtrA(hwnd, GWLP_USERDATA, (LONG_PTR)dialog);
         openDialogs.push_back(hwnd);
     } else {
-        dialog = reinterpret_cast<CDialog*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+        dialog = reinterpret_cast<CDialog *>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
     }
     // Messages that arrive before WM_INITDIALOG (WM_SETFONT and the creation
     // messages) find no object yet and get default processing.
@@ -198,7 +202,7 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPA
             handled = dialog->OnInitDialog();
         else
             handled = dialog->Dispatch(message, wParam, lParam);
-    } catch (const CFileException& error) {
+    } catch (const CFileException &error) {
         // A file error that no handler caught ends that handler only; the dialog goes on.
         ReportFileError(error);
         handled = TRUE;

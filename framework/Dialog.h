@@ -8,43 +8,43 @@ class CDialog;
 
 // Direction of one data exchange: into the controls (load) or out of them (save).
 struct CDataExchange {
-    CDialog* dialog;
+    CDialog *dialog;
     BOOL saveAndValidate;
 };
 
-void DDX_Control(CDataExchange* pDX, int id, CWnd& control);
+void DDX_Control(CDataExchange *pDX, int id, CWnd &control);
 // The radio group that begins with control id: index of the ticked button.
-void DDX_Radio(CDataExchange* pDX, int id, int& value);
-void DDX_Text(CDataExchange* pDX, int id, std::string& value);
+void DDX_Radio(CDataExchange *pDX, int id, int &value);
+void DDX_Text(CDataExchange *pDX, int id, std::string &value);
 
 class CDialog : public CWnd {
 public:
-    CDialog(UINT templateId, CWnd* parent = nullptr);
+    CDialog(UINT templateId, CWnd *parent = nullptr);
     virtual ~CDialog();
 
     INT_PTR DoModal();
     // Modeless: the dialog stays open after the call returns.
-    BOOL Create(UINT templateId, CWnd* parent = nullptr);
+    BOOL Create(UINT templateId, CWnd *parent = nullptr);
     void EndDialog(int result);
     BOOL UpdateData(BOOL saveAndValidate = TRUE);
     HWND GetDlgItem(int id) const { return ::GetDlgItem(m_hWnd, id); }
     // A message box owned by this dialog, with a caption of its own.
-    int MessageBox(const char* text, const char* caption, UINT type = MB_OK);
+    int MessageBox(const char *text, const char *caption, UINT type = MB_OK);
 
     // Passes a message through IsDialogMessage of the open dialog it belongs
     // to, so that Enter, Esc and Tab work in modeless dialogs too.
-    static bool RouteDialogMessage(MSG* message);
+    static bool RouteDialogMessage(MSG *message);
 
 protected:
     virtual BOOL OnInitDialog();
     virtual void OnOK();
     virtual void OnCancel();
-    virtual void DoDataExchange(CDataExchange* pDX);
+    virtual void DoDataExchange(CDataExchange *pDX);
     // Called after the window is gone; a heap-owned modeless dialog deletes itself here.
     virtual void PostNcDestroy() {}
     // The dialog's message map: handle a message and return true, or return
     // false to let the base and default processing have it.
-    virtual bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    virtual bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT &result);
     // Lets default processing have a message that a handler passes on.
     LRESULT Default(UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -54,7 +54,7 @@ private:
     HWND CreateFromTemplate(HWND owner);
 
     UINT templateId;
-    CWnd* parent;
+    CWnd *parent;
     bool modal = false;
     bool modalDone = false;
     int modalResult = IDCANCEL;

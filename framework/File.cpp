@@ -1,12 +1,12 @@
 #include "File.h"
 
-CFileException::CFileException(DWORD error, const char* name) : osError(error) {
+CFileException::CFileException(DWORD error, const char *name) : osError(error) {
     lstrcpynA(fileName, name ? name : "", sizeof fileName);
 }
 
 CFile::CFile() = default;
 
-CFile::CFile(const char* fileName, UINT openFlags) {
+CFile::CFile(const char *fileName, UINT openFlags) {
     DWORD error = 0;
     if (!Open(fileName, openFlags, &error))
         throw CFileException(error, fileName);
@@ -17,7 +17,7 @@ CFile::~CFile() {
         CloseHandle(handle);
 }
 
-bool CFile::Open(const char* fileName, UINT openFlags, DWORD* osError) {
+bool CFile::Open(const char *fileName, UINT openFlags, DWORD *osError) {
     lstrcpynA(path, fileName, sizeof path);
     DWORD access = GENERIC_READ;
     if ((openFlags & 3) == modeWrite)
@@ -27,15 +27,23 @@ bool CFile::Open(const char* fileName, UINT openFlags, DWORD* osError) {
 
     DWORD share = 0;
     switch (openFlags & 0x70) {
-    case shareDenyWrite: share = FILE_SHARE_READ; break;
-    case shareDenyRead: share = FILE_SHARE_WRITE; break;
-    case shareDenyNone: share = FILE_SHARE_READ | FILE_SHARE_WRITE; break;
-    default: share = 0; break; // compatibility and exclusive
+    case shareDenyWrite:
+        share = FILE_SHARE_READ;
+        break;
+    case shareDenyRead:
+        share = FILE_SHARE_WRITE;
+        break;
+    case shareDenyNone:
+        share = FILE_SHARE_READ | FILE_SHARE_WRITE;
+        break;
+    default:
+        share = 0;
+        break; // compatibility and exclusive
     }
     DWORD disposition = (openFlags & modeCreate) ? CREATE_ALWAYS : OPEN_EXISTING;
 
-    handle = CreateFileA(fileName, access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL,
-                         nullptr);
+    handle =
+        CreateFileA(fileName, access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         if (osError)
             *osError = GetLastError();
@@ -44,16 +52,18 @@ bool CFile::Open(const char* fileName, UINT openFlags, DWORD* osError) {
     return true;
 }
 
-void CFile::Throw() const { throw CFileException(GetLastError(), path); }
+void CFile::Throw() const {
+    throw CFileException(GetLastError(), path);
+}
 
-UINT CFile::Read(void* buffer, UINT count) {
+UINT CFile::Read(void *buffer, UINT count) {
     DWORD done = 0;
     if (!ReadFile(handle, buffer, count, &done, nullptr))
         Throw();
     return done;
 }
 
-void CFile::Write(const void* buffer, UINT count) {
+void CFile::Write(const void *buffer, UINT count) {
     DWORD done = 0;
     if (!WriteFile(handle, buffer, count, &done, nullptr))
         Throw();
@@ -85,7 +95,7 @@ void CFile::Close() {
         Throw();
 }
 
-void CFile::Remove(const char* fileName) {
+void CFile::Remove(const char *fileName) {
     if (!DeleteFileA(fileName))
         throw CFileException(GetLastError(), fileName);
 }

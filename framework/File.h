@@ -6,7 +6,7 @@
 // and the file it concerned, both taken when the failure happened.
 class CFileException {
 public:
-    CFileException(DWORD osError, const char* fileName);
+    CFileException(DWORD osError, const char *fileName);
     DWORD osError;
     char fileName[MAX_PATH];
 };
@@ -29,21 +29,21 @@ public:
 
     CFile();
     // Opens at once; throws CFileException when the open fails.
-    CFile(const char* fileName, UINT openFlags);
+    CFile(const char *fileName, UINT openFlags);
     ~CFile(); // closes without reporting
-    CFile(const CFile&) = delete;
-    CFile& operator=(const CFile&) = delete;
+    CFile(const CFile &) = delete;
+    CFile &operator=(const CFile &) = delete;
 
     // Returns false (and raises nothing) when the open fails.
-    bool Open(const char* fileName, UINT openFlags, DWORD* osError = nullptr);
-    UINT Read(void* buffer, UINT count);
-    void Write(const void* buffer, UINT count);
+    bool Open(const char *fileName, UINT openFlags, DWORD *osError = nullptr);
+    UINT Read(void *buffer, UINT count);
+    void Write(const void *buffer, UINT count);
     ULONGLONG Seek(LONGLONG offset, SeekPosition from);
     ULONGLONG GetLength() const;
     void Close();
     HANDLE Handle() const { return handle; }
 
-    static void Remove(const char* fileName);
+    static void Remove(const char *fileName);
 
 private:
     [[noreturn]] void Throw() const;

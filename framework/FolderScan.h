@@ -5,7 +5,7 @@
 
 // Calls visit(entry) for each entry that matches pattern ("." and ".." too),
 // in the order the file system returns them. Returns false when nothing matches.
-template <typename Visit> bool ForEachEntry(const char* pattern, Visit visit) {
+template <typename Visit> bool ForEachEntry(const char *pattern, Visit visit) {
     WIN32_FIND_DATAA entry;
     HANDLE search = FindFirstFileA(pattern, &entry);
     if (search == INVALID_HANDLE_VALUE)
@@ -18,13 +18,13 @@ template <typename Visit> bool ForEachEntry(const char* pattern, Visit visit) {
 }
 
 // True when path names an existing file (not a folder).
-inline bool IsFile(const char* path) {
+inline bool IsFile(const char *path) {
     DWORD attributes = GetFileAttributesA(path);
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 // A file time (100 ns steps since 1601) as seconds since 1970.
-inline time_t FileTimeToTime(const FILETIME& fileTime) {
+inline time_t FileTimeToTime(const FILETIME &fileTime) {
     ULARGE_INTEGER value;
     value.LowPart = fileTime.dwLowDateTime;
     value.HighPart = fileTime.dwHighDateTime;

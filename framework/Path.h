@@ -5,10 +5,10 @@
 #include <cstddef>
 
 // The file name part of a path: what follows its last "\" or "/".
-const char* FindFileName(const char* path);
+const char *FindFileName(const char *path);
 // The file name of a path without its extension, copied into a bounded buffer.
-void CopyBaseName(const char* path, char* baseName, size_t size);
+void CopyBaseName(const char *path, char *baseName, size_t size);
 // Copies first and then each further part into buffer, never past size bytes.
 // Returns false (buffer cut and terminated) when the whole did not fit.
-bool JoinText(char* buffer, size_t size, const char* first, const char* second,
-              const char* third = nullptr);
+bool JoinText(char *buffer, size_t size, const char *first, const char *second,
+              const char *third = nullptr);

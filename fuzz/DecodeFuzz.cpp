@@ -18,8 +18,8 @@ void Check(bool condition) {
         std::abort();
 }
 
-void FuzzLookup(const uint8_t* data, size_t size) {
-    std::string path(reinterpret_cast<const char*>(data), size);
+void FuzzLookup(const uint8_t *data, size_t size) {
+    std::string path(reinterpret_cast<const char *>(data), size);
     std::string before = path;
     int32_t kind = LookupFileKind(&path[0]);
     Check(kind >= 0 && kind <= fileKindCount);
@@ -31,8 +31,8 @@ void FuzzLookup(const uint8_t* data, size_t size) {
 }
 
 // Decodes body (changed in place); content may point into body or output.
-DecodeStatus DecodeAs(const FileKind& kind, std::vector<uint8_t>& body, DecodedContent* content,
-                      std::vector<uint8_t>* output) {
+DecodeStatus DecodeAs(const FileKind &kind, std::vector<uint8_t> &body, DecodedContent *content,
+                      std::vector<uint8_t> *output) {
     output->assign(DecodeBufferSize(kind, body.size()), 0);
     DecodeStatus status =
         DecodeBody(kind, body.data(), body.size(), output->data(), output->size(), content);
@@ -48,13 +48,13 @@ DecodeStatus DecodeAs(const FileKind& kind, std::vector<uint8_t>& body, DecodedC
 
 } // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     FuzzLookup(data, size);
     std::vector<uint8_t> body;
     std::vector<uint8_t> output;
     DecodedContent content;
     for (int32_t k = 1; k <= fileKindCount; ++k) {
-        const FileKind& kind = *GetFileKind(k);
+        const FileKind &kind = *GetFileKind(k);
         size_t bodySize = 0;
         DecodeStatus sized = GetBodySize(kind, size, &bodySize);
         Check(sized == DecodeStatus::Ok ? bodySize + HeaderLength(kind) == size
@@ -70,10 +70,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     DecodeStatus status = DecodeAs(*GetFileKind(1), body, &content, &output);
     std::vector<uint8_t> reference(10 * size);
     uLongf produced = static_cast<uLongf>(reference.size());
-    int zresult = size ? uncompress(reference.data(), &produced, data, static_cast<uLong>(size))
-                       : Z_OK;
+    int zresult =
+        size ? uncompress(reference.data(), &produced, data, static_cast<uLong>(size)) : Z_OK;
     Check((status == DecodeStatus::Ok) == (zresult == Z_OK));
     if (status == DecodeStatus::Ok && size)
-        Check(content.size == produced && std::memcmp(content.data, reference.data(), produced) == 0);
+        Check(content.size == produced &&
+              std::memcmp(content.data, reference.data(), produced) == 0);
     return 0;
 }

@@ -22,7 +22,7 @@ constexpr uint32_t FlagAutoTimeAdjust = 0x40000000u;     // bit 30
 #pragma pack(push, 2)
 struct ScheduleRecord {
     uint8_t untouched[70];
-    uint16_t enabled;        // 1 daily automatic acquisition, 0 manual
+    uint16_t enabled; // 1 daily automatic acquisition, 0 manual
     uint32_t unused;
     uint16_t dailyWindow[4]; // start hour, start minute, end hour, end minute
     uint16_t nextStart[8];   // year, month, day of week (1 Sunday), day, hour, minute, second, ms
@@ -33,14 +33,15 @@ struct ScheduleRecord {
 static_assert(sizeof(ScheduleRecord) == 128, "the scheduler's record is 128 bytes");
 static_assert(offsetof(ScheduleRecord, enabled) == 70 && offsetof(ScheduleRecord, unused) == 72 &&
                   offsetof(ScheduleRecord, dailyWindow) == 76 &&
-                  offsetof(ScheduleRecord, nextStart) == 84 && offsetof(ScheduleRecord, flags) == 100,
+                  offsetof(ScheduleRecord, nextStart) == 84 &&
+                  offsetof(ScheduleRecord, flags) == 100,
               "the scheduler's record layout is fixed");
 
 extern "C" {
 // Ordinal 9: fills the record with what was last written.
-int __cdecl ReadScheduleRecord(ScheduleRecord* record);
+int __cdecl ReadScheduleRecord(ScheduleRecord *record);
 // Ordinal 6: stores the record.
-int __cdecl WriteScheduleRecord(ScheduleRecord* record);
+int __cdecl WriteScheduleRecord(ScheduleRecord *record);
 // Ordinal 7: stores the broadcast windows.
-int __cdecl SetBroadcastTimes(BroadcastTimeTable* table);
+int __cdecl SetBroadcastTimes(BroadcastTimeTable *table);
 }

@@ -26,7 +26,7 @@ void ResetTables() {
 }
 
 // Records the first four bytes of a day file's base as a station, once.
-void NoteStation(const char* base) {
+void NoteStation(const char *base) {
     for (int i = 0; i < prefixCount; ++i)
         if (strncmp(stationPrefixes[i], base, 4) == 0)
             return;
@@ -39,12 +39,12 @@ void NoteStation(const char* base) {
 }
 
 // The name of station i's day file for day d with the given extension.
-bool DayFileName(int station, int day, const char* extension, char* name, size_t size) {
+bool DayFileName(int station, int day, const char *extension, char *name, size_t size) {
     return JoinText(name, size, stationPrefixes[station], dayDates[day], extension);
 }
 
 // Cuts a name to at most limit bytes without splitting a double-byte character.
-size_t WholeCharacters(const char* text, size_t length, size_t limit) {
+size_t WholeCharacters(const char *text, size_t length, size_t limit) {
     size_t kept = 0;
     while (kept < length) {
         size_t step = IsCp932LeadByte((unsigned char)text[kept]) ? 2 : 1;
@@ -56,7 +56,7 @@ size_t WholeCharacters(const char* text, size_t length, size_t limit) {
 }
 } // namespace
 
-void RestoreDayFile(const char* fileName) {
+void RestoreDayFile(const char *fileName) {
     char folder[FolderBufferSize], source[FolderBufferSize], target[FolderBufferSize];
     if (ReadAdamsFolder(folder) != 1 ||
         !JoinText(source, sizeof source, folder, "\\Temp\\", fileName) ||
@@ -65,10 +65,10 @@ void RestoreDayFile(const char* fileName) {
     CopyFileA(source, target, FALSE);
 }
 
-void RestoreAndCountDayFiles(const char* adamsFolder, int stations) {
+void RestoreAndCountDayFiles(const char *adamsFolder, int stations) {
     for (int i = 0; i < stations; ++i) {
         for (int d = 0; d < DayWindowLength; ++d) {
-            for (const char* extension : {".ep1", ".ept"}) {
+            for (const char *extension : {".ep1", ".ept"}) {
                 char name[FolderBufferSize], path[FolderBufferSize];
                 if (!DayFileName(i, d, extension, name, sizeof name) ||
                     !JoinText(path, sizeof path, adamsFolder, "\\", name))
@@ -82,7 +82,7 @@ void RestoreAndCountDayFiles(const char* adamsFolder, int stations) {
     }
 }
 
-void ReadStationName(const char* fileName, char* stationName) {
+void ReadStationName(const char *fileName, char *stationName) {
     char folder[FolderBufferSize], base[FolderBufferSize];
     if (ReadAdamsFolder(folder) != 1)
         return;
@@ -106,7 +106,7 @@ void ReadStationName(const char* fileName, char* stationName) {
         }
         file.Close();
         CFile::Remove(temporary);
-    } catch (const CFileException&) {
+    } catch (const CFileException &) {
         // The name stays as far as it was read; the temporary file goes with the start-up copy.
     }
 }
@@ -145,7 +145,7 @@ int CheckDayFiles() {
     char folder[FolderBufferSize], pattern[FolderBufferSize];
     if (ReadAdamsFolder(folder) != 1 || !JoinText(pattern, sizeof pattern, folder, "\\*.ep1"))
         return 0;
-    bool found = ForEachEntry(pattern, [](const WIN32_FIND_DATAA& entry) {
+    bool found = ForEachEntry(pattern, [](const WIN32_FIND_DATAA &entry) {
         char base[FolderBufferSize];
         CopyBaseName(entry.cFileName, base, sizeof base);
         NoteStation(base);

@@ -24,11 +24,11 @@ extern bool stationsLeftOut;
 int CheckDayFiles();
 // Restores each station's missing ".ep1" and ".ept" files of the window from
 // the start-up copy, then counts the ones present.
-void RestoreAndCountDayFiles(const char* adamsFolder, int stations);
+void RestoreAndCountDayFiles(const char *adamsFolder, int stations);
 // Copies a day file from the start-up copy back into the ADAMS folder.
-void RestoreDayFile(const char* fileName);
+void RestoreDayFile(const char *fileName);
 // The judgement over the counted stations.
 int EvaluateDayFiles(int stations);
 // Reads the station name from a decoded ".ep1" day file into the cleared
 // 26-byte buffer; a longer name is cut to 25 bytes at a character boundary.
-void ReadStationName(const char* fileName, char* stationName);
+void ReadStationName(const char *fileName, char *stationName);

@@ -16,7 +16,7 @@ void BuildDayDates(time_t now, char dates[DayWindowLength][DateFieldSize]) {
     }
 }
 
-void DeleteDaySet(const char* adamsFolder, const char* ep1Path, const char* base) {
+void DeleteDaySet(const char *adamsFolder, const char *ep1Path, const char *base) {
     char basePath[FolderBufferSize], ep2Path[FolderBufferSize], eptPath[FolderBufferSize];
     // A set whose companions cannot be named is left whole rather than split.
     if (!JoinText(basePath, sizeof basePath, adamsFolder, "\\", base) ||
@@ -29,18 +29,18 @@ void DeleteDaySet(const char* adamsFolder, const char* ep1Path, const char* base
             CFile::Remove(ep2Path);
         if (IsFile(eptPath))
             CFile::Remove(eptPath);
-    } catch (const CFileException&) {
+    } catch (const CFileException &) {
         // Held open by the receiver, read-only...: the rest of this set stays.
     }
 }
 
 namespace {
 // Calls judge(entry, ep1Path, base) for each ".ep1" file; false when there is none.
-template <typename Judge> bool ForEachDaySet(const char* adamsFolder, Judge judge) {
+template <typename Judge> bool ForEachDaySet(const char *adamsFolder, Judge judge) {
     char pattern[FolderBufferSize];
     if (!JoinText(pattern, sizeof pattern, adamsFolder, "\\*.ep1"))
         return false;
-    return ForEachEntry(pattern, [&](const WIN32_FIND_DATAA& entry) {
+    return ForEachEntry(pattern, [&](const WIN32_FIND_DATAA &entry) {
         char ep1Path[FolderBufferSize], base[FolderBufferSize];
         if (!JoinText(ep1Path, sizeof ep1Path, adamsFolder, "\\", entry.cFileName))
             return;
@@ -51,31 +51,31 @@ template <typename Judge> bool ForEachDaySet(const char* adamsFolder, Judge judg
 
 // A base of eight characters or more carries its date in characters 5 to 8.
 // A shorter one cannot be dated, and what cannot be dated is kept.
-bool InWindow(const char* base, const char (&window)[DayWindowLength][DateFieldSize]) {
+bool InWindow(const char *base, const char (&window)[DayWindowLength][DateFieldSize]) {
     if (strlen(base) < 8)
         return true;
-    for (const char* date : window)
+    for (const char *date : window)
         if (strncmp(base + 4, date, 4) == 0)
             return true;
     return false;
 }
 } // namespace
 
-void PurgeDayFiles(const char* adamsFolder) {
+void PurgeDayFiles(const char *adamsFolder) {
     char window[DayWindowLength][DateFieldSize];
     BuildDayDates(CurrentTime(), window);
-    bool found = ForEachDaySet(adamsFolder, [&](const WIN32_FIND_DATAA&, const char* ep1Path,
-                                                const char* base) {
-        if (!InWindow(base, window))
-            DeleteDaySet(adamsFolder, ep1Path, base);
-    });
+    bool found = ForEachDaySet(
+        adamsFolder, [&](const WIN32_FIND_DATAA &, const char *ep1Path, const char *base) {
+            if (!InWindow(base, window))
+                DeleteDaySet(adamsFolder, ep1Path, base);
+        });
     if (!found)
         return;
 
     time_t limit = CurrentTime() - DaySetAgeLimit;
-    ForEachDaySet(adamsFolder, [&](const WIN32_FIND_DATAA& entry, const char* ep1Path,
-                                   const char* base) {
-        if (FileTimeToTime(entry.ftCreationTime) < limit)
-            DeleteDaySet(adamsFolder, ep1Path, base);
-    });
+    ForEachDaySet(adamsFolder,
+                  [&](const WIN32_FIND_DATAA &entry, const char *ep1Path, const char *base) {
+                      if (FileTimeToTime(entry.ftCreationTime) < limit)
+                          DeleteDaySet(adamsFolder, ep1Path, base);
+                  });
 }

@@ -15,8 +15,8 @@ void BuildDayDates(time_t now, char dates[DayWindowLength][DateFieldSize]);
 // Deletes the day sets of the folder (given without a trailing "\") whose date
 // lies outside the window, then those whose ".ep1" file was created more than
 // ten days ago. A file that cannot be deleted ends its set only.
-void PurgeDayFiles(const char* adamsFolder);
+void PurgeDayFiles(const char *adamsFolder);
 
 // Deletes one day set: its ".ep1" file (full path), then the ".ep2" and ".ept"
 // files of the same base if they exist. Stops at the first failed deletion.
-void DeleteDaySet(const char* adamsFolder, const char* ep1Path, const char* base);
+void DeleteDaySet(const char *adamsFolder, const char *ep1Path, const char *base);

@@ -9,7 +9,7 @@ namespace {
 // The registry offers 128 bytes for this value: 127 characters and the terminator.
 constexpr DWORD EpgDataValueSize = 128;
 
-bool SameDay(const tm& a, const tm& b) {
+bool SameDay(const tm &a, const tm &b) {
     return a.tm_year == b.tm_year && a.tm_mon == b.tm_mon && a.tm_mday == b.tm_mday;
 }
 } // namespace

@@ -26,7 +26,7 @@ constexpr DWORD RvlEventRequest = 9;    // argument: a TunerRequest*
 
 // Event code, event argument, and the context given to RVL_OpenEx. Runs only
 // on the thread that called RVL_OpenEx, while that thread reads its messages.
-typedef int(__stdcall* RvlCallback)(DWORD eventCode, UINT_PTR eventArgument, UINT_PTR context);
+typedef int(__stdcall *RvlCallback)(DWORD eventCode, UINT_PTR eventArgument, UINT_PTR context);
 
 // Constants of the calls.
 constexpr DWORD RvlOpenNotify = 1;      // RVL_OpenEx: deliver events through a window
@@ -56,17 +56,17 @@ enum RvlResult : int {
 extern "C" {
 // Registers callback for this thread; the callback handle is stored at
 // callbackHandle and comes again with event 7 once the thread reads its messages.
-int __stdcall RVL_OpenEx(RvlCallback callback, DWORD mode, HANDLE* callbackHandle, void* context);
+int __stdcall RVL_OpenEx(RvlCallback callback, DWORD mode, HANDLE *callbackHandle, void *context);
 // Takes the tuner. Result 0 with *resourceGranted 1: the tuner is ours and
 // *resourceHandle closes it. Result 0 with *resourceGranted 0: another
 // program keeps it and its name is in nameBuffer (cut to nameSize, always
 // terminated). The holder is asked first and may yield.
-int __stdcall RVL_OpenResource(DWORD* resourceGranted, HANDLE* resourceHandle, DWORD kind,
-                               const char* ownerName, DWORD requestLevel, char* nameBuffer,
+int __stdcall RVL_OpenResource(DWORD *resourceGranted, HANDLE *resourceHandle, DWORD kind,
+                               const char *ownerName, DWORD requestLevel, char *nameBuffer,
                                DWORD nameSize);
 int __stdcall RVL_SetChannel(DWORD channel);
 int __stdcall RVL_VBIResume(void);
-int __stdcall RVL_GetSignalStatus(DWORD* status);
+int __stdcall RVL_GetSignalStatus(DWORD *status);
 // Both tolerate handles that are closed or of the other kind (RvlErrorHandle).
 int __stdcall RVL_CloseResource(HANDLE resourceHandle);
 int __stdcall RVL_CallBackClose(HANDLE callbackHandle, DWORD mode);

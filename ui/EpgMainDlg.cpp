@@ -1,13 +1,13 @@
 #include "EpgMainDlg.h"
 #include "resource.h"
 
-CEpgMainDlg::CEpgMainDlg(CWnd* parent) : CDialog(IDD_EPGMAIN_DIALOG, parent) {
+CEpgMainDlg::CEpgMainDlg(CWnd *parent) : CDialog(IDD_EPGMAIN_DIALOG, parent) {
     appIcon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_APP));
 }
 
 CEpgMainDlg::~CEpgMainDlg() = default;
 
-void CEpgMainDlg::DoDataExchange(CDataExchange* pDX) {
+void CEpgMainDlg::DoDataExchange(CDataExchange *pDX) {
     CDialog::DoDataExchange(pDX);
     DDX_Control(pDX, IDC_RADIO_MANUAL, manualButton);
     DDX_Control(pDX, IDC_TIME_LIST, timeList);
@@ -25,15 +25,24 @@ BOOL CEpgMainDlg::OnInitDialog() {
     return TRUE;
 }
 
-bool CEpgMainDlg::OnMessage(UINT message, WPARAM wParam, LPARAM, LRESULT&) {
+bool CEpgMainDlg::OnMessage(UINT message, WPARAM wParam, LPARAM, LRESULT &) {
     if (message != WM_COMMAND || HIWORD(wParam) != BN_CLICKED)
         return false;
     switch (LOWORD(wParam)) {
-    case IDC_RADIO_MANUAL: OnRadioManual(); return true;
-    case IDC_RADIO_DAILY: OnRadioDaily(); return true;
-    case IDC_ALWAYS_RECEIVE: OnCheckAlwaysReceive(); return true;
-    case IDC_AUTO_ADJUST: OnCheckAutoAdjust(); return true;
-    default: return false;
+    case IDC_RADIO_MANUAL:
+        OnRadioManual();
+        return true;
+    case IDC_RADIO_DAILY:
+        OnRadioDaily();
+        return true;
+    case IDC_ALWAYS_RECEIVE:
+        OnCheckAlwaysReceive();
+        return true;
+    case IDC_AUTO_ADJUST:
+        OnCheckAutoAdjust();
+        return true;
+    default:
+        return false;
     }
 }
 
@@ -67,9 +76,13 @@ void CEpgMainDlg::OnRadio(int mode) {
     SetCheckBox(IDC_AUTO_ADJUST, acquire.autoTimeAdjust);
 }
 
-void CEpgMainDlg::OnRadioManual() { OnRadio(0); }
+void CEpgMainDlg::OnRadioManual() {
+    OnRadio(0);
+}
 
-void CEpgMainDlg::OnRadioDaily() { OnRadio(1); }
+void CEpgMainDlg::OnRadioDaily() {
+    OnRadio(1);
+}
 
 void CEpgMainDlg::OnCheckAlwaysReceive() {
     acquire.alwaysReceiveAdams = acquire.alwaysReceiveAdams ? 0 : 1;

@@ -15,7 +15,7 @@ constexpr int ItemSlotSize = 10;
 
 class CEpgMainDlg : public CDialog {
 public:
-    explicit CEpgMainDlg(CWnd* parent = nullptr);
+    explicit CEpgMainDlg(CWnd *parent = nullptr);
     ~CEpgMainDlg() override;
 
     // Mode 1 (daily) ticks radio 1001 and enables the time combos; any other
@@ -41,12 +41,12 @@ public:
     std::string settableRangeText;
     std::string dataDateText;
     HICON appIcon = nullptr;
-    CAbortNoticeDlg* noticeDialog = nullptr;
+    CAbortNoticeDlg *noticeDialog = nullptr;
 
 protected:
-    void DoDataExchange(CDataExchange* pDX) override;
+    void DoDataExchange(CDataExchange *pDX) override;
     BOOL OnInitDialog() override;
-    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT &result) override;
 
     void OnRadioManual();
     void OnRadioDaily();

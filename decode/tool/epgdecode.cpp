@@ -25,21 +25,21 @@ const char usageText[] =
     "2 the input cannot be read or decoded, the output cannot be written, or\n"
     "the command line is wrong.\n";
 
-int Fail(int code, const char* file, const std::string& cause) {
+int Fail(int code, const char *file, const std::string &cause) {
     std::fprintf(stderr, "epgdecode: %s: %s\n", file, cause.c_str());
     return code;
 }
 
 // The kind named by a path's extension; the caller's text stays as it is so
 // that it can still be opened where letter case matters.
-const FileKind* KindOfPath(const char* path, int32_t* kindNumber) {
+const FileKind *KindOfPath(const char *path, int32_t *kindNumber) {
     std::string copy(path);
     *kindNumber = LookupFileKind(&copy[0]);
     return GetFileKind(*kindNumber);
 }
 
-bool ReadWholeFile(const char* path, std::vector<uint8_t>* bytes, std::string* cause) {
-    std::FILE* file = std::fopen(path, "rb");
+bool ReadWholeFile(const char *path, std::vector<uint8_t> *bytes, std::string *cause) {
+    std::FILE *file = std::fopen(path, "rb");
     if (!file) {
         *cause = std::string("cannot open: ") + std::strerror(errno);
         return false;
@@ -56,13 +56,14 @@ bool ReadWholeFile(const char* path, std::vector<uint8_t>* bytes, std::string* c
     return !failed;
 }
 
-bool WriteWholeFile(const char* path, const DecodedContent& content, std::string* cause) {
-    std::FILE* file = std::fopen(path, "wb");
+bool WriteWholeFile(const char *path, const DecodedContent &content, std::string *cause) {
+    std::FILE *file = std::fopen(path, "wb");
     if (!file) {
         *cause = std::string("cannot create: ") + std::strerror(errno);
         return false;
     }
-    bool written = content.size == 0 || std::fwrite(content.data, 1, content.size, file) == content.size;
+    bool written =
+        content.size == 0 || std::fwrite(content.data, 1, content.size, file) == content.size;
     int writeError = errno;
     if (std::fclose(file) != 0 && written) {
         written = false;
@@ -78,7 +79,7 @@ bool WriteWholeFile(const char* path, const DecodedContent& content, std::string
 // A decoded input: its kind, body and content (which may point into body).
 struct Decoded {
     int32_t kindNumber = 0;
-    const FileKind* kind = nullptr;
+    const FileKind *kind = nullptr;
     std::vector<uint8_t> file;
     std::vector<uint8_t> inflated;
     size_t bodySize = 0;
@@ -86,7 +87,7 @@ struct Decoded {
 };
 
 // Reads and decodes an input; on failure prints the cause and returns the exit code.
-int DecodeInput(const char* input, Decoded* decoded) {
+int DecodeInput(const char *input, Decoded *decoded) {
     decoded->kind = KindOfPath(input, &decoded->kindNumber);
     if (!decoded->kind)
         return Fail(exitNoKind, input, DecodeStatusText(DecodeStatus::UnknownKind));
@@ -94,7 +95,7 @@ int DecodeInput(const char* input, Decoded* decoded) {
     if (!ReadWholeFile(input, &decoded->file, &cause))
         return Fail(exitFailed, input, cause);
 
-    const FileKind& kind = *decoded->kind;
+    const FileKind &kind = *decoded->kind;
     DecodeStatus status = GetBodySize(kind, decoded->file.size(), &decoded->bodySize);
     if (status == DecodeStatus::ShortInput)
         return Fail(exitFailed, input,
@@ -104,24 +105,23 @@ int DecodeInput(const char* input, Decoded* decoded) {
     if (status == DecodeStatus::Ok) {
         try {
             decoded->inflated.resize(DecodeBufferSize(kind, decoded->bodySize));
-        } catch (const std::bad_alloc&) {
+        } catch (const std::bad_alloc &) {
             return Fail(exitFailed, input, DecodeStatusText(DecodeStatus::NoMemory));
         }
         status = DecodeBody(kind, decoded->file.data() + HeaderLength(kind), decoded->bodySize,
-                            decoded->inflated.data(), decoded->inflated.size(),
-                            &decoded->content);
+                            decoded->inflated.data(), decoded->inflated.size(), &decoded->content);
     }
     if (status != DecodeStatus::Ok)
         return Fail(exitFailed, input, DecodeStatusText(status));
     return exitDecoded;
 }
 
-int Describe(const char* input) {
+int Describe(const char *input) {
     Decoded decoded;
     int code = DecodeInput(input, &decoded);
     if (code != exitDecoded)
         return code;
-    const FileKind& kind = *decoded.kind;
+    const FileKind &kind = *decoded.kind;
     std::printf("kind: %d\n", static_cast<int>(decoded.kindNumber));
     std::printf("received extension: %s\n", kind.receivedExt);
     std::printf("decoded extension: %s\n", kind.decodedExt);
@@ -131,7 +131,7 @@ int Describe(const char* input) {
     return exitDecoded;
 }
 
-int Decode(const char* input, const char* output) {
+int Decode(const char *input, const char *output) {
     Decoded decoded;
     int code = DecodeInput(input, &decoded);
     if (code != exitDecoded)
@@ -142,14 +142,14 @@ int Decode(const char* input, const char* output) {
     return exitDecoded;
 }
 
-int Usage(std::FILE* to, int code) {
+int Usage(std::FILE *to, int code) {
     std::fputs(usageText, to);
     return code;
 }
 
 } // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char **argv) {
     if (argc == 2 && std::strcmp(argv[1], "--help") == 0)
         return Usage(stdout, exitDecoded);
     if (argc == 3 && std::strcmp(argv[1], "--info") == 0)

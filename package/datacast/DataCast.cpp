@@ -30,7 +30,7 @@ struct Receiver {
 };
 Receiver receiver;
 
-void Report(const std::string& text) {
+void Report(const std::string &text) {
     OutputDebugStringA(("DataCast: " + text + "\n").c_str());
 }
 
@@ -43,7 +43,7 @@ DWORD ReadStepMilliseconds() {
     return value < 10 ? 10 : value > 600000 ? 600000 : value;
 }
 
-bool ReadFeedFile(std::string& path) {
+bool ReadFeedFile(std::string &path) {
     char text[MAX_PATH] = {};
     DWORD size = sizeof text - 1;
     if (RegGetValueA(HKEY_CURRENT_USER, SettingsKey, "FeedFile", RRF_RT_REG_SZ, nullptr, text,
@@ -56,7 +56,7 @@ bool ReadFeedFile(std::string& path) {
 
 // The configured feed, or the built-in one; false when a configured feed
 // file cannot be read or is not a feed.
-bool LoadFeed(Feed& feed) {
+bool LoadFeed(Feed &feed) {
     std::string path;
     if (!ReadFeedFile(path)) {
         feed = DefaultFeed();

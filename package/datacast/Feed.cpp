@@ -7,7 +7,7 @@ bool IsPrefixCharacter(char c) {
     return isalnum((unsigned char)c) || c == '_' || c == '-';
 }
 
-bool ParseTime(const std::string& text, int maxHour, int& hour, int& minute) {
+bool ParseTime(const std::string &text, int maxHour, int &hour, int &minute) {
     if (text.size() != 5 || text[2] != ':')
         return false;
     for (int i : {0, 1, 3, 4})
@@ -25,8 +25,8 @@ std::string TrimRight(std::string text) {
 }
 
 // Parses "PREFIX NAME" of a station line; false with a reason.
-bool ParseStation(const std::string& rest, const Feed& feed, FeedStation& station,
-                  std::string& reason) {
+bool ParseStation(const std::string &rest, const Feed &feed, FeedStation &station,
+                  std::string &reason) {
     size_t space = rest.find_first_of(" \t");
     station.prefix = rest.substr(0, space);
     if (station.prefix.size() != StationPrefixLength) {
@@ -38,7 +38,7 @@ bool ParseStation(const std::string& rest, const Feed& feed, FeedStation& statio
             reason = "a station prefix holds only letters, digits, '_' and '-'";
             return false;
         }
-    for (const FeedStation& other : feed.stations)
+    for (const FeedStation &other : feed.stations)
         if (other.prefix == station.prefix) {
             reason = "the station prefix is used twice";
             return false;
@@ -57,8 +57,8 @@ bool ParseStation(const std::string& rest, const Feed& feed, FeedStation& statio
     return true;
 }
 
-bool ParseWindow(const std::string& rest, const Feed& feed, FeedWindow& window,
-                 std::string& reason) {
+bool ParseWindow(const std::string &rest, const Feed &feed, FeedWindow &window,
+                 std::string &reason) {
     std::istringstream fields(rest);
     std::string start, end, extra;
     fields >> start >> end >> extra;
@@ -75,7 +75,7 @@ bool ParseWindow(const std::string& rest, const Feed& feed, FeedWindow& window,
 }
 } // namespace
 
-bool ParseFeed(const std::string& text, Feed& feed, std::string& error) {
+bool ParseFeed(const std::string &text, Feed &feed, std::string &error) {
     Feed parsed;
     std::istringstream lines(text);
     std::string line;

@@ -29,7 +29,7 @@ struct Feed {
 //   station PREFIX NAME    PREFIX four of A-Z a-z 0-9 _ -, NAME the rest of the line
 //   window HH:MM HH:MM     start and end; hours 00 to 29, minutes 00 to 59
 // Returns false with a message naming the line when the text is not a feed.
-bool ParseFeed(const std::string& text, Feed& feed, std::string& error);
+bool ParseFeed(const std::string &text, Feed &feed, std::string &error);
 
 // The feed used when none is configured.
 Feed DefaultFeed();

@@ -9,7 +9,7 @@ const char AdamsValue[] = "Adams-E";
 const char EpgKey[] = "Software\\Norvell\\TunerDesk\\EPG";
 const char EpgDataValue[] = "EPG data";
 
-const char* const programmeTitles[] = {
+const char *const programmeTitles[] = {
     "ニュース", "天気予報",         "連続ドラマ", "アニメ",   "映画劇場", "音楽番組",
     "スポーツ", "ドキュメンタリー", "バラエティ", "料理番組", "旅番組",   "教育番組",
 };
@@ -17,14 +17,14 @@ constexpr int TitleCount = sizeof programmeTitles / sizeof programmeTitles[0];
 constexpr int FirstHour = 5;
 constexpr int ProgrammesPerDay = 24;
 
-bool ReadFolder(HKEY root, const char* keyPath, const char* valueName, std::string& folder) {
+bool ReadFolder(HKEY root, const char *keyPath, const char *valueName, std::string &folder) {
     HKEY key;
     if (RegOpenKeyExA(root, keyPath, 0, KEY_READ, &key) != ERROR_SUCCESS)
         return false;
     char text[MAX_PATH] = {};
     DWORD size = sizeof text - 1;
     DWORD type = 0;
-    LONG result = RegQueryValueExA(key, valueName, nullptr, &type, (BYTE*)text, &size);
+    LONG result = RegQueryValueExA(key, valueName, nullptr, &type, (BYTE *)text, &size);
     RegCloseKey(key);
     if (result != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ) || !text[0])
         return false;
@@ -32,12 +32,12 @@ bool ReadFolder(HKEY root, const char* keyPath, const char* valueName, std::stri
     return true;
 }
 
-bool IsFolder(const std::string& path) {
+bool IsFolder(const std::string &path) {
     DWORD attributes = GetFileAttributesA(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-DayDate DayAfter(const SYSTEMTIME& today, int days) {
+DayDate DayAfter(const SYSTEMTIME &today, int days) {
     FILETIME time;
     SystemTimeToFileTime(&today, &time);
     ULARGE_INTEGER ticks;
@@ -54,7 +54,7 @@ DayDate DayAfter(const SYSTEMTIME& today, int days) {
 }
 
 // A programme's title, varied by station, day and hour.
-const char* Title(const FeedStation& station, const DayDate& date, int hour) {
+const char *Title(const FeedStation &station, const DayDate &date, int hour) {
     unsigned seed = (unsigned char)station.prefix[0] + (unsigned char)station.prefix[3];
     return programmeTitles[(seed + date.day + hour) % TitleCount];
 }
@@ -62,11 +62,11 @@ const char* Title(const FeedStation& station, const DayDate& date, int hour) {
 // How a day file lists the day's programmes, one line each.
 enum LineStyle { StartAndTitle, StartEndTitle, StartEndTitleDetail };
 
-std::string Programmes(const FeedStation& station, const DayDate& date, LineStyle style) {
+std::string Programmes(const FeedStation &station, const DayDate &date, LineStyle style) {
     std::string text;
     for (int i = 0; i < ProgrammesPerDay; ++i) {
         int hour = FirstHour + i;
-        const char* title = Title(station, date, hour);
+        const char *title = Title(station, date, hour);
         char line[320];
         if (style == StartAndTitle)
             snprintf(line, sizeof line, "%02d00 %s\r\n", hour, title);
@@ -80,8 +80,8 @@ std::string Programmes(const FeedStation& station, const DayDate& date, LineStyl
     return text;
 }
 
-bool WriteDay(const Reception& reception, const DayDate& date) {
-    for (const FeedStation& station : reception.feed.stations)
+bool WriteDay(const Reception &reception, const DayDate &date) {
+    for (const FeedStation &station : reception.feed.stations)
         for (ReceivedKind kind : {KindEp1, KindEp2, KindEpt}) {
             std::string file;
             if (!EncodeReceivedFile(kind, DayFileContent(kind, station, date), file) ||
@@ -91,16 +91,16 @@ bool WriteDay(const Reception& reception, const DayDate& date) {
     return true;
 }
 
-bool WriteSchedule(const Reception& reception, const std::string& folder) {
+bool WriteSchedule(const Reception &reception, const std::string &folder) {
     std::string file;
     return EncodeReceivedFile(KindTct, ScheduleContent(reception.feed), file) &&
            WriteReplacing(folder, ScheduleFileName, file);
 }
 } // namespace
 
-std::string ScheduleContent(const Feed& feed) {
+std::string ScheduleContent(const Feed &feed) {
     std::string content;
-    for (const FeedWindow& window : feed.windows) {
+    for (const FeedWindow &window : feed.windows) {
         char record[16];
         snprintf(record, sizeof record, "%02d%02d%02d%02d\n", window.startHour % 100,
                  window.startMinute % 100, window.endHour % 100, window.endMinute % 100);
@@ -109,7 +109,7 @@ std::string ScheduleContent(const Feed& feed) {
     return content;
 }
 
-std::string DayFileContent(ReceivedKind kind, const FeedStation& station, const DayDate& date) {
+std::string DayFileContent(ReceivedKind kind, const FeedStation &station, const DayDate &date) {
     switch (kind) {
     case KindEp1: {
         // prefix, date field, year, then the name's length and the name
@@ -135,12 +135,12 @@ std::string DayFileContent(ReceivedKind kind, const FeedStation& station, const 
     }
 }
 
-std::string DayFileName(const FeedStation& station, const DayDate& date, ReceivedKind kind) {
-    const char* extension = kind == KindEp1 ? ".ep1" : kind == KindEp2 ? ".ep2" : ".ept";
+std::string DayFileName(const FeedStation &station, const DayDate &date, ReceivedKind kind) {
+    const char *extension = kind == KindEp1 ? ".ep1" : kind == KindEp2 ? ".ep2" : ".ept";
     return station.prefix + date.field + extension;
 }
 
-bool PrepareReception(Reception& reception, const Feed& feed, std::string& error) {
+bool PrepareReception(Reception &reception, const Feed &feed, std::string &error) {
     Reception prepared;
     if (!ReadFolder(HKEY_CURRENT_USER, AdamsKey, AdamsValue, prepared.adamsFolder) ||
         !IsFolder(prepared.adamsFolder)) {
@@ -161,7 +161,7 @@ bool PrepareReception(Reception& reception, const Feed& feed, std::string& error
     return true;
 }
 
-StepResult RunReceptionStep(Reception& reception) {
+StepResult RunReceptionStep(Reception &reception) {
     int step = reception.step;
     bool written;
     if (step == 0)
@@ -176,7 +176,7 @@ StepResult RunReceptionStep(Reception& reception) {
     return reception.step == ReceptionSteps ? ReceptionComplete : StepWritten;
 }
 
-bool WriteReplacing(const std::string& folder, const std::string& name, const std::string& bytes) {
+bool WriteReplacing(const std::string &folder, const std::string &name, const std::string &bytes) {
     std::string temporary =
         folder + "\\~DataCast-" + std::to_string(GetCurrentProcessId()) + ".tmp";
     HANDLE file = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,

@@ -32,22 +32,22 @@ enum StepResult { StepWritten, StepFailed, ReceptionComplete };
 
 // The plain content of the broadcast schedule: one 9-byte record "HHMMhhmm"
 // and a line feed per window.
-std::string ScheduleContent(const Feed& feed);
+std::string ScheduleContent(const Feed &feed);
 // The plain content of one day file. A ".ep1" file holds the station name's
 // length at offset 11 and the name from offset 12.
-std::string DayFileContent(ReceivedKind kind, const FeedStation& station, const DayDate& date);
+std::string DayFileContent(ReceivedKind kind, const FeedStation &station, const DayDate &date);
 // prefix + MMDD + ".ep1", ".ep2" or ".ept".
-std::string DayFileName(const FeedStation& station, const DayDate& date, ReceivedKind kind);
+std::string DayFileName(const FeedStation &station, const DayDate &date, ReceivedKind kind);
 
 // Sets a reception up: folders from the registry, the days from the local
 // date, step 0. False (with a reason) when a folder is not registered or
 // does not exist.
-bool PrepareReception(Reception& reception, const Feed& feed, std::string& error);
+bool PrepareReception(Reception &reception, const Feed &feed, std::string &error);
 // Writes the files of the reception's current step and moves on; a failed
 // step stays current, so that it can be tried again.
-StepResult RunReceptionStep(Reception& reception);
+StepResult RunReceptionStep(Reception &reception);
 
 // Writes a file as a whole under its final name: written to a temporary
 // file in the same folder, then renamed over any old one, so that a reader
 // never sees it half written.
-bool WriteReplacing(const std::string& folder, const std::string& name, const std::string& bytes);
+bool WriteReplacing(const std::string &folder, const std::string &name, const std::string &bytes);

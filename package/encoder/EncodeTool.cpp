@@ -6,7 +6,7 @@
 #include <fstream>
 #include <iterator>
 
-int main(int argc, char** argv) {
+int main(int argc, char **argv) {
     if (argc != 3) {
         fprintf(stderr, "usage: epgencode PLAIN-FILE RECEIVED-FILE\n");
         return 2;

@@ -4,7 +4,7 @@
 #include <cstring>
 
 namespace {
-const char* const kindExtensions[] = {"ept", "ep1", "ep2", "kct", "ptt", "tct", "mtt"};
+const char *const kindExtensions[] = {"ept", "ep1", "ep2", "kct", "ptt", "tct", "mtt"};
 
 // The register's start value and step, shared with every reader of these files.
 constexpr uint16_t RegisterStart = 396;
@@ -14,17 +14,17 @@ constexpr uint16_t RegisterStep = 47251;
 // never be smaller than a tenth of its content.
 constexpr size_t MaxExpansion = 10;
 
-bool Compress(const std::string& content, int level, std::string& stream) {
+bool Compress(const std::string &content, int level, std::string &stream) {
     uLongf size = compressBound((uLong)content.size());
     stream.assign(size, '\0');
-    if (compress2((Bytef*)&stream[0], &size, (const Bytef*)content.data(), (uLong)content.size(),
+    if (compress2((Bytef *)&stream[0], &size, (const Bytef *)content.data(), (uLong)content.size(),
                   level) != Z_OK)
         return false;
     stream.resize(size);
     return true;
 }
 
-void PutLittleEndian32(std::string& header, size_t offset, uint32_t value) {
+void PutLittleEndian32(std::string &header, size_t offset, uint32_t value) {
     for (int i = 0; i < 4; ++i)
         header[offset + i] = (char)((value >> (8 * i)) & 0xFF);
 }
@@ -40,7 +40,7 @@ std::string MakeHeader(ReceivedKind kind, size_t contentSize, size_t bodySize) {
 }
 } // namespace
 
-ReceivedKind KindFromExtension(const std::string& extension) {
+ReceivedKind KindFromExtension(const std::string &extension) {
     if (extension.size() != 3)
         return KindNone;
     std::string lower;
@@ -52,7 +52,7 @@ ReceivedKind KindFromExtension(const std::string& extension) {
     return KindNone;
 }
 
-ReceivedKind KindOfFileName(const std::string& fileName) {
+ReceivedKind KindOfFileName(const std::string &fileName) {
     size_t dot = fileName.find_last_of('.');
     size_t slash = fileName.find_last_of("\\/");
     if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
@@ -72,7 +72,7 @@ bool IsScrambledKind(ReceivedKind kind) {
     return kind >= KindEpt && kind <= KindPtt;
 }
 
-void ScrambleBlock(uint8_t* data, size_t length) {
+void ScrambleBlock(uint8_t *data, size_t length) {
     uint16_t reg = RegisterStart;
     for (size_t i = 0; i < length; ++i) {
         uint8_t scrambled = (uint8_t)(data[i] ^ (reg >> 8));
@@ -81,7 +81,7 @@ void ScrambleBlock(uint8_t* data, size_t length) {
     }
 }
 
-bool EncodeReceivedFile(ReceivedKind kind, const std::string& content, std::string& file) {
+bool EncodeReceivedFile(ReceivedKind kind, const std::string &content, std::string &file) {
     if (ReceivedHeaderSize(kind) == 0)
         return false;
     std::string body;
@@ -97,7 +97,7 @@ bool EncodeReceivedFile(ReceivedKind kind, const std::string& content, std::stri
         for (size_t at = 0; at < body.size(); at += ScrambleBlockSize) {
             size_t length =
                 body.size() - at < ScrambleBlockSize ? body.size() - at : ScrambleBlockSize;
-            ScrambleBlock((uint8_t*)&body[at], length);
+            ScrambleBlock((uint8_t *)&body[at], length);
         }
     }
     file = MakeHeader(kind, content.size(), body.size()) + body;

@@ -22,17 +22,17 @@ enum ReceivedKind {
 constexpr size_t ScrambleBlockSize = 256;
 
 // The kind named by a three-letter extension ("ep1", "EP1"...), or KindNone.
-ReceivedKind KindFromExtension(const std::string& extension);
+ReceivedKind KindFromExtension(const std::string &extension);
 // The kind of a file name by its last extension, or KindNone.
-ReceivedKind KindOfFileName(const std::string& fileName);
+ReceivedKind KindOfFileName(const std::string &fileName);
 // Header length of the kind: 58 for the day files, 32 for the others, 0 for none.
 size_t ReceivedHeaderSize(ReceivedKind kind);
 // Whether the kind's body is compressed and scrambled (kinds 1 to 5).
 bool IsScrambledKind(ReceivedKind kind);
 
 // Scrambles one block in place; the register starts afresh with every call.
-void ScrambleBlock(uint8_t* data, size_t length);
+void ScrambleBlock(uint8_t *data, size_t length);
 
 // Builds a whole received file of this kind from plain content. Returns false
 // (and leaves file alone) for an unknown kind or when compression fails.
-bool EncodeReceivedFile(ReceivedKind kind, const std::string& content, std::string& file);
+bool EncodeReceivedFile(ReceivedKind kind, const std::string &content, std::string &file);

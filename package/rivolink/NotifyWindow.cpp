@@ -19,11 +19,11 @@ struct Notifier {
     std::atomic<bool> withdrawn;
 };
 
-Notifier* NotifierOf(HWND window) {
-    return reinterpret_cast<Notifier*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+Notifier *NotifierOf(HWND window) {
+    return reinterpret_cast<Notifier *>(GetWindowLongPtrA(window, GWLP_USERDATA));
 }
 
-LRESULT AnswerRequest(const Notifier& notifier, WPARAM slot, LPARAM serial) {
+LRESULT AnswerRequest(const Notifier &notifier, WPARAM slot, LPARAM serial) {
     TunerRequest request;
     if (!ReadRequest((int)slot, (uint32_t)serial, &request))
         return 0;
@@ -33,7 +33,7 @@ LRESULT AnswerRequest(const Notifier& notifier, WPARAM slot, LPARAM serial) {
 }
 
 LRESULT CALLBACK NotifyWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    Notifier* notifier = NotifierOf(window);
+    Notifier *notifier = NotifierOf(window);
     if (notifier == nullptr)
         return DefWindowProcA(window, message, wParam, lParam);
     switch (message) {
@@ -75,7 +75,7 @@ HWND CreateNotifyWindow(RvlCallback callback, UINT_PTR context) {
                                   reinterpret_cast<HINSTANCE>(&__ImageBase), nullptr);
     if (window == nullptr)
         return nullptr;
-    Notifier* notifier = new Notifier{callback, context, 0, {false}};
+    Notifier *notifier = new Notifier{callback, context, 0, {false}};
     SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(notifier));
     return window;
 }
@@ -89,7 +89,7 @@ void WithdrawNotifyWindow(HWND window, DWORD threadId) {
     // The handle may name a window that has gone with its thread.
     if (!IsWindow(window) || GetWindowThreadProcessId(window, nullptr) != threadId)
         return;
-    if (Notifier* notifier = NotifierOf(window))
+    if (Notifier *notifier = NotifierOf(window))
         notifier->withdrawn = true;
     // Destroyed from its own thread, never from inside one of its callbacks.
     PostMessageA(window, WithdrawMessage, 0, 0);

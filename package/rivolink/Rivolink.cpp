@@ -20,12 +20,12 @@ constexpr DWORD DefaultAnswerTimeoutMs = 5000;
 constexpr int MaxAskRounds = 3;
 
 struct ResourceCall {
-    DWORD* granted;
-    HANDLE* handle;
+    DWORD *granted;
+    HANDLE *handle;
     DWORD kind;
-    const char* ownerName;
+    const char *ownerName;
     DWORD requestLevel;
-    char* nameBuffer;
+    char *nameBuffer;
     DWORD nameSize;
 };
 
@@ -38,12 +38,12 @@ struct Question {
     char holderName[NameSize] = {};
 };
 
-bool HeldByUs(const SharedState& state) {
+bool HeldByUs(const SharedState &state) {
     return state.holder.inUse && IsOwnProcess(state.holder.process);
 }
 
-void Grant(SharedState& state, const ResourceCall& call) {
-    SharedHolder& holder = state.holder;
+void Grant(SharedState &state, const ResourceCall &call) {
+    SharedHolder &holder = state.holder;
     memset(&holder, 0, sizeof holder);
     holder.inUse = 1;
     holder.handle = NewHandleValue(state, ResourceTag);
@@ -56,9 +56,9 @@ void Grant(SharedState& state, const ResourceCall& call) {
 }
 
 // The holder's latest registration is the one asked.
-const SharedRegistration* HolderRegistration(const SharedState& state) {
-    const SharedRegistration* found = nullptr;
-    for (const SharedRegistration& entry : state.registrations)
+const SharedRegistration *HolderRegistration(const SharedState &state) {
+    const SharedRegistration *found = nullptr;
+    for (const SharedRegistration &entry : state.registrations)
         if (entry.inUse && entry.process.id == state.holder.process.id &&
             entry.process.started == state.holder.process.started &&
             (found == nullptr || entry.handle > found->handle))
@@ -70,7 +70,7 @@ enum class Step { Finished, Ask };
 
 // Under the lock: takes a free tuner, or puts the question to its holder into
 // a request slot. With Step::Finished, result is the call's result.
-Step TakeOrPrepare(SharedState& state, const ResourceCall& call, Question& question, int& result) {
+Step TakeOrPrepare(SharedState &state, const ResourceCall &call, Question &question, int &result) {
     result = RvlOk;
     if (!state.holder.inUse) {
         Grant(state, call);
@@ -78,14 +78,14 @@ Step TakeOrPrepare(SharedState& state, const ResourceCall& call, Question& quest
     }
     question.holderHandle = state.holder.handle;
     CopyName(question.holderName, sizeof question.holderName, state.holder.ownerName);
-    const SharedRegistration* registration = HolderRegistration(state);
+    const SharedRegistration *registration = HolderRegistration(state);
     if (registration == nullptr) {
         // A holder without a callback cannot be asked: it keeps the tuner.
         CopyName(call.nameBuffer, call.nameSize, question.holderName);
         return Step::Finished;
     }
     for (int slot = 0; slot < MaxRequests; ++slot) {
-        SharedRequest& request = state.requests[slot];
+        SharedRequest &request = state.requests[slot];
         if (request.inUse)
             continue;
         memset(&request, 0, sizeof request);
@@ -106,9 +106,9 @@ Step TakeOrPrepare(SharedState& state, const ResourceCall& call, Question& quest
 // Under the lock again: reads the answer and frees the slot. A yielding
 // holder normally closed its resource in its callback; if it did not, the
 // tuner is taken from it here.
-Step TakeAnswer(SharedState& state, const ResourceCall& call, const Question& question,
-                int& result) {
-    SharedRequest& request = state.requests[question.slot];
+Step TakeAnswer(SharedState &state, const ResourceCall &call, const Question &question,
+                int &result) {
+    SharedRequest &request = state.requests[question.slot];
     bool answered = request.inUse && request.serial == question.serial && request.answered;
     bool yielded = answered && request.answer == 1;
     char replyName[NameSize];
@@ -118,7 +118,7 @@ Step TakeAnswer(SharedState& state, const ResourceCall& call, const Question& qu
 
     result = RvlOk;
     if (!answered || !yielded) {
-        const char* name = replyName[0] != '\0' ? replyName : question.holderName;
+        const char *name = replyName[0] != '\0' ? replyName : question.holderName;
         CopyName(call.nameBuffer, call.nameSize, name);
         if (!answered)
             result = RvlErrorNoAnswer;
@@ -132,7 +132,7 @@ Step TakeAnswer(SharedState& state, const ResourceCall& call, const Question& qu
     return Step::Finished;
 }
 
-int OpenResource(const ResourceCall& call) {
+int OpenResource(const ResourceCall &call) {
     for (int round = 0; round < MaxAskRounds; ++round) {
         Question question;
         int result = RvlOk;
@@ -165,7 +165,7 @@ int OpenResource(const ResourceCall& call) {
 
 extern "C" {
 
-int __stdcall RVL_OpenEx(RvlCallback callback, DWORD mode, HANDLE* callbackHandle, void* context) {
+int __stdcall RVL_OpenEx(RvlCallback callback, DWORD mode, HANDLE *callbackHandle, void *context) {
     if (callback == nullptr || callbackHandle == nullptr || mode != RvlOpenNotify)
         return RvlErrorArgument;
     *callbackHandle = nullptr;
@@ -181,7 +181,7 @@ int __stdcall RVL_OpenEx(RvlCallback callback, DWORD mode, HANDLE* callbackHandl
         if (!state)
             result = RvlErrorState;
         for (int i = 0; state && i < MaxRegistrations; ++i) {
-            SharedRegistration& entry = state->registrations[i];
+            SharedRegistration &entry = state->registrations[i];
             if (entry.inUse)
                 continue;
             handle = NewHandleValue(*state, CallbackTag);
@@ -204,8 +204,8 @@ int __stdcall RVL_OpenEx(RvlCallback callback, DWORD mode, HANDLE* callbackHandl
     return RvlOk;
 }
 
-int __stdcall RVL_OpenResource(DWORD* resourceGranted, HANDLE* resourceHandle, DWORD kind,
-                               const char* ownerName, DWORD requestLevel, char* nameBuffer,
+int __stdcall RVL_OpenResource(DWORD *resourceGranted, HANDLE *resourceHandle, DWORD kind,
+                               const char *ownerName, DWORD requestLevel, char *nameBuffer,
                                DWORD nameSize) {
     if (resourceGranted == nullptr || resourceHandle == nullptr || ownerName == nullptr ||
         nameBuffer == nullptr || nameSize == 0)
@@ -245,7 +245,7 @@ int __stdcall RVL_VBIResume(void) {
     return RvlOk;
 }
 
-int __stdcall RVL_GetSignalStatus(DWORD* status) {
+int __stdcall RVL_GetSignalStatus(DWORD *status) {
     if (status == nullptr)
         return RvlErrorArgument;
     *status = 0;
@@ -286,7 +286,7 @@ int __stdcall RVL_CallBackClose(HANDLE callbackHandle, DWORD mode) {
         StateLock state;
         if (!state)
             return RvlErrorState;
-        for (SharedRegistration& entry : state->registrations) {
+        for (SharedRegistration &entry : state->registrations) {
             if (entry.inUse && entry.handle == value && IsOwnProcess(entry.process)) {
                 window = reinterpret_cast<HWND>(static_cast<UINT_PTR>(entry.window));
                 threadId = entry.threadId;

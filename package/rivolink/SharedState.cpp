@@ -10,7 +10,7 @@ constexpr DWORD LockWaitMs = 10000;
 
 struct SharedObjects {
     HANDLE mutex = nullptr;
-    SharedState* state = nullptr;
+    SharedState *state = nullptr;
 };
 
 SharedObjects OpenSharedObjects() {
@@ -23,12 +23,12 @@ SharedObjects OpenSharedObjects() {
         return SharedObjects{};
     // Both handles stay open for the life of the process: a named object
     // loses its name with its last handle, whatever views remain.
-    objects.state = static_cast<SharedState*>(
+    objects.state = static_cast<SharedState *>(
         MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, sizeof(SharedState)));
     return objects;
 }
 
-const SharedObjects& Objects() {
+const SharedObjects &Objects() {
     static const SharedObjects objects = OpenSharedObjects();
     return objects;
 }
@@ -40,7 +40,7 @@ uint64_t StartTime(HANDLE process) {
     return (uint64_t)created.dwHighDateTime << 32 | created.dwLowDateTime;
 }
 
-bool IsRunning(const ProcessStamp& process) {
+bool IsRunning(const ProcessStamp &process) {
     if (IsOwnProcess(process))
         return true;
     HANDLE handle = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process.id);
@@ -52,13 +52,13 @@ bool IsRunning(const ProcessStamp& process) {
     return running;
 }
 
-void DropEndedProcesses(SharedState& state) {
+void DropEndedProcesses(SharedState &state) {
     if (state.holder.inUse && !IsRunning(state.holder.process))
         memset(&state.holder, 0, sizeof state.holder);
-    for (SharedRegistration& entry : state.registrations)
+    for (SharedRegistration &entry : state.registrations)
         if (entry.inUse && !IsRunning(entry.process))
             memset(&entry, 0, sizeof entry);
-    for (SharedRequest& entry : state.requests)
+    for (SharedRequest &entry : state.requests)
         if (entry.inUse && !IsRunning(entry.requester))
             memset(&entry, 0, sizeof entry);
 }
@@ -70,7 +70,7 @@ bool IsLeadByte932(unsigned char c) {
 } // namespace
 
 StateLock::StateLock() {
-    const SharedObjects& objects = Objects();
+    const SharedObjects &objects = Objects();
     if (objects.state == nullptr)
         return;
     DWORD waited = WaitForSingleObject(objects.mutex, LockWaitMs);
@@ -94,16 +94,16 @@ StateLock::~StateLock() {
         ReleaseMutex(Objects().mutex);
 }
 
-const ProcessStamp& OwnProcess() {
+const ProcessStamp &OwnProcess() {
     static const ProcessStamp own = {GetCurrentProcessId(), 0, StartTime(GetCurrentProcess())};
     return own;
 }
 
-bool IsOwnProcess(const ProcessStamp& process) {
+bool IsOwnProcess(const ProcessStamp &process) {
     return process.id == OwnProcess().id && process.started == OwnProcess().started;
 }
 
-uint32_t NewHandleValue(SharedState& state, uint32_t tag) {
+uint32_t NewHandleValue(SharedState &state, uint32_t tag) {
     uint32_t serial = state.nextSerial++ & 0xFFFFFF;
     if (serial == 0)
         serial = state.nextSerial++ & 0xFFFFFF;
@@ -123,7 +123,7 @@ uint32_t FromHandle(HANDLE handle) {
     return value > 0xFFFFFFFFu ? 0 : static_cast<uint32_t>(value);
 }
 
-void CopyName(char* target, size_t size, const char* source) {
+void CopyName(char *target, size_t size, const char *source) {
     if (size == 0)
         return;
     size_t used = 0;
@@ -137,11 +137,11 @@ void CopyName(char* target, size_t size, const char* source) {
     target[used] = '\0';
 }
 
-bool ReadRequest(int slot, uint32_t serial, TunerRequest* request) {
+bool ReadRequest(int slot, uint32_t serial, TunerRequest *request) {
     StateLock state;
     if (!state || slot < 0 || slot >= MaxRequests)
         return false;
-    const SharedRequest& entry = state->requests[slot];
+    const SharedRequest &entry = state->requests[slot];
     if (!entry.inUse || entry.serial != serial || entry.answered)
         return false;
     memset(request, 0, sizeof *request);
@@ -150,11 +150,11 @@ bool ReadRequest(int slot, uint32_t serial, TunerRequest* request) {
     return true;
 }
 
-void StoreAnswer(int slot, uint32_t serial, const TunerRequest& request) {
+void StoreAnswer(int slot, uint32_t serial, const TunerRequest &request) {
     StateLock state;
     if (!state || slot < 0 || slot >= MaxRequests)
         return;
-    SharedRequest& entry = state->requests[slot];
+    SharedRequest &entry = state->requests[slot];
     if (!entry.inUse || entry.serial != serial)
         return;
     entry.answered = 1;

@@ -66,32 +66,32 @@ class StateLock {
 public:
     StateLock();
     ~StateLock();
-    StateLock(const StateLock&) = delete;
-    StateLock& operator=(const StateLock&) = delete;
+    StateLock(const StateLock &) = delete;
+    StateLock &operator=(const StateLock &) = delete;
     explicit operator bool() const { return state != nullptr; }
-    SharedState* operator->() const { return state; }
-    SharedState& operator*() const { return *state; }
+    SharedState *operator->() const { return state; }
+    SharedState &operator*() const { return *state; }
 
 private:
-    SharedState* state = nullptr;
+    SharedState *state = nullptr;
 };
 
-const ProcessStamp& OwnProcess();
-bool IsOwnProcess(const ProcessStamp& process);
+const ProcessStamp &OwnProcess();
+bool IsOwnProcess(const ProcessStamp &process);
 
 // Handles are a kind tag and a serial; never 0.
 constexpr uint32_t ResourceTag = 0x52;
 constexpr uint32_t CallbackTag = 0x43;
-uint32_t NewHandleValue(SharedState& state, uint32_t tag);
+uint32_t NewHandleValue(SharedState &state, uint32_t tag);
 uint32_t HandleTag(uint32_t value);
 HANDLE ToHandle(uint32_t value);
 uint32_t FromHandle(HANDLE handle);
 
 // Copies whole code page 932 characters only, so that a cut never leaves a
 // lone lead byte; the target is always terminated (size > 0).
-void CopyName(char* target, size_t size, const char* source);
+void CopyName(char *target, size_t size, const char *source);
 
 // The holder's side of a question: fetches it and stores the answer.
 // Both fail quietly when the asker has given up meanwhile.
-bool ReadRequest(int slot, uint32_t serial, TunerRequest* request);
-void StoreAnswer(int slot, uint32_t serial, const TunerRequest& request);
+bool ReadRequest(int slot, uint32_t serial, TunerRequest *request);
+void StoreAnswer(int slot, uint32_t serial, const TunerRequest &request);

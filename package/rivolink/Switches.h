@@ -6,7 +6,7 @@
 #pragma once
 #include <windows.h>
 
-DWORD ReadSwitch(const char* name, DWORD fallback);
-inline bool FaultSwitchOn(const char* name) {
+DWORD ReadSwitch(const char *name, DWORD fallback);
+inline bool FaultSwitchOn(const char *name) {
     return ReadSwitch(name, 0) != 0;
 }

@@ -21,8 +21,8 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-bool ParseSeconds(const char* text, UINT& seconds) {
-    char* end = nullptr;
+bool ParseSeconds(const char *text, UINT &seconds) {
+    char *end = nullptr;
     long value = strtol(text, &end, 10);
     if (end == text || *end || value < 1 || value > 86400)
         return false;

@@ -14,8 +14,8 @@
 #include <string>
 
 namespace {
-bool ParseChannel(const char* text, uint32_t& channel) {
-    char* end = nullptr;
+bool ParseChannel(const char *text, uint32_t &channel) {
+    char *end = nullptr;
     long value = strtol(text, &end, 10);
     if (end == text || *end || value < 0 || value > ChannelCount)
         return false;
@@ -25,7 +25,7 @@ bool ParseChannel(const char* text, uint32_t& channel) {
 
 // Written under a temporary name and renamed, so that a reader never finds a
 // table cut short.
-bool WriteTable(const std::string& folder, const ChannelRecord* records) {
+bool WriteTable(const std::string &folder, const ChannelRecord *records) {
     std::string path = folder + "\\ChTable.dat";
     std::string temporary = path + ".new";
     HANDLE file = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
@@ -44,7 +44,7 @@ bool WriteTable(const std::string& folder, const ChannelRecord* records) {
 }
 } // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char **argv) {
     uint32_t adams = 0;
     if (argc < 3 || argc > 3 + ChannelCount || !ParseChannel(argv[2], adams)) {
         fprintf(stderr, "usage: writechannels FOLDER ADAMS-CHANNEL(0-12) [NAME1 ... NAME12]\n");
@@ -52,7 +52,7 @@ int main(int argc, char** argv) {
     }
     ChannelRecord records[ChannelCount] = {};
     for (int i = 0; i + 3 < argc; ++i) {
-        const char* name = argv[i + 3];
+        const char *name = argv[i + 3];
         if (strcmp(name, "-") == 0)
             continue;
         if (strlen(name) >= sizeof records[i].stationName) {

@@ -29,8 +29,8 @@ struct HoldState {
     bool yielded = false;
 };
 
-void Say(const char* format, ...) __attribute__((format(printf, 1, 2)));
-void Say(const char* format, ...) {
+void Say(const char *format, ...) __attribute__((format(printf, 1, 2)));
+void Say(const char *format, ...) {
     va_list arguments;
     va_start(arguments, format);
     vprintf(format, arguments);
@@ -39,16 +39,16 @@ void Say(const char* format, ...) {
     fflush(stdout); // read by other programs while this one runs
 }
 
-const char* ThreadVerdict(const HoldState& state) {
+const char *ThreadVerdict(const HoldState &state) {
     return GetCurrentThreadId() == state.registeringThread ? "same thread" : "other thread";
 }
 
 int __stdcall HoldCallback(DWORD eventCode, UINT_PTR argument, UINT_PTR context) {
-    HoldState& state = *reinterpret_cast<HoldState*>(context);
+    HoldState &state = *reinterpret_cast<HoldState *>(context);
     if (eventCode == RvlEventRegistered) {
         Say("event 7 handle 0x%lx, %s", (unsigned long)argument, ThreadVerdict(state));
     } else if (eventCode == RvlEventRequest) {
-        TunerRequest& request = *reinterpret_cast<TunerRequest*>(argument);
+        TunerRequest &request = *reinterpret_cast<TunerRequest *>(argument);
         Say("request from %.255s level %lu, %s", request.programName,
             (unsigned long)request.requestLevel, ThreadVerdict(state));
         if (state.answer == Answer::Yes) {
@@ -68,7 +68,7 @@ int __stdcall HoldCallback(DWORD eventCode, UINT_PTR argument, UINT_PTR context)
 }
 
 // Reads messages until the time is up or the tuner was handed over.
-void ReadMessagesFor(DWORD milliseconds, const HoldState& state) {
+void ReadMessagesFor(DWORD milliseconds, const HoldState &state) {
     DWORD start = GetTickCount();
     while (!state.yielded) {
         DWORD elapsed = GetTickCount() - start;
@@ -83,7 +83,7 @@ void ReadMessagesFor(DWORD milliseconds, const HoldState& state) {
     }
 }
 
-int Ask(const char* name, DWORD level) {
+int Ask(const char *name, DWORD level) {
     DWORD granted = 0;
     HANDLE resource = nullptr;
     char holder[64];
@@ -102,7 +102,7 @@ int Ask(const char* name, DWORD level) {
     return 0;
 }
 
-int Hold(HoldState& state, DWORD level, DWORD seconds) {
+int Hold(HoldState &state, DWORD level, DWORD seconds) {
     HANDLE callbackHandle = nullptr;
     state.registeringThread = GetCurrentThreadId();
     int result = RVL_OpenEx(HoldCallback, RvlOpenNotify, &callbackHandle, &state);
@@ -134,8 +134,8 @@ int Hold(HoldState& state, DWORD level, DWORD seconds) {
     return 0;
 }
 
-bool ParseNumber(const char* text, DWORD* value) {
-    char* end = nullptr;
+bool ParseNumber(const char *text, DWORD *value) {
+    char *end = nullptr;
     unsigned long number = strtoul(text, &end, 10);
     if (end == text || *end != '\0')
         return false;
@@ -152,7 +152,7 @@ int Usage() {
 
 } // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char **argv) {
     if (argc == 4 && strcmp(argv[1], "ask") == 0) {
         DWORD level = 0;
         return ParseNumber(argv[3], &level) ? Ask(argv[2], level) : Usage();
@@ -165,8 +165,8 @@ int main(int argc, char** argv) {
     for (int i = 3; i < argc; i += 2) {
         if (i + 1 >= argc)
             return Usage();
-        const char* option = argv[i];
-        const char* value = argv[i + 1];
+        const char *option = argv[i];
+        const char *value = argv[i + 1];
         if (strcmp(option, "--answer") == 0 && strcmp(value, "yes") == 0)
             state.answer = Answer::Yes;
         else if (strcmp(option, "--answer") == 0 && strcmp(value, "no") == 0)

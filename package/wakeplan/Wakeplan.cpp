@@ -6,7 +6,7 @@
 
 extern "C" {
 
-int __cdecl ReadScheduleRecord(ScheduleRecord* record) {
+int __cdecl ReadScheduleRecord(ScheduleRecord *record) {
     if (!record)
         return WakeplanNoArgument;
     if (WakeplanSwitch("FailRead"))
@@ -18,7 +18,7 @@ int __cdecl ReadScheduleRecord(ScheduleRecord* record) {
     return WakeplanOk;
 }
 
-int __cdecl WriteScheduleRecord(ScheduleRecord* record) {
+int __cdecl WriteScheduleRecord(ScheduleRecord *record) {
     if (!record)
         return WakeplanNoArgument;
     if (WakeplanSwitch("FailWrite"))
@@ -28,7 +28,7 @@ int __cdecl WriteScheduleRecord(ScheduleRecord* record) {
     return WakeplanOk;
 }
 
-int __cdecl SetBroadcastTimes(BroadcastTimeTable* table) {
+int __cdecl SetBroadcastTimes(BroadcastTimeTable *table) {
     if (!table)
         return WakeplanNoArgument;
     if (WakeplanSwitch("FailSet"))

@@ -5,13 +5,13 @@
 #include <cstring>
 
 namespace {
-bool ReadValue(const char* name, DWORD type, void* data, DWORD size) {
+bool ReadValue(const char *name, DWORD type, void *data, DWORD size) {
     HKEY key;
     if (RegOpenKeyExA(HKEY_CURRENT_USER, WakeplanKeyPath, 0, KEY_READ, &key) != ERROR_SUCCESS)
         return false;
     DWORD found = 0;
     DWORD got = size;
-    LONG result = RegQueryValueExA(key, name, nullptr, &found, (BYTE*)data, &got);
+    LONG result = RegQueryValueExA(key, name, nullptr, &found, (BYTE *)data, &got);
     RegCloseKey(key);
     return result == ERROR_SUCCESS && found == type && got <= size;
 }
@@ -25,15 +25,15 @@ std::string DefaultFolder() {
 }
 
 // Creates the folder and any missing parents; true when it exists after.
-bool MakeFolder(const std::string& folder) {
+bool MakeFolder(const std::string &folder) {
     DWORD attributes = GetFileAttributesA(folder.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES)
         return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     // The parent ends at the last backslash; CharPrevA keeps a CP932 trail
     // byte that equals '\' from being taken for one.
-    const char* start = folder.c_str();
-    const char* last = nullptr;
-    for (const char* p = start; *p; p = CharNextA(p))
+    const char *start = folder.c_str();
+    const char *last = nullptr;
+    for (const char *p = start; *p; p = CharNextA(p))
         if (*p == '\\')
             last = p;
     if (last && last > start && last[-1] != ':' && !MakeFolder(std::string(start, last)))
@@ -41,13 +41,13 @@ bool MakeFolder(const std::string& folder) {
     return CreateDirectoryA(folder.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
 }
 
-bool WriteAll(HANDLE file, const void* data, size_t size) {
+bool WriteAll(HANDLE file, const void *data, size_t size) {
     DWORD written = 0;
     return WriteFile(file, data, (DWORD)size, &written, nullptr) && written == size;
 }
 
-std::string Line(const char* format, ...) __attribute__((format(printf, 1, 2)));
-std::string Line(const char* format, ...) {
+std::string Line(const char *format, ...) __attribute__((format(printf, 1, 2)));
+std::string Line(const char *format, ...) {
     char text[256];
     va_list arguments;
     va_start(arguments, format);
@@ -64,12 +64,12 @@ std::string WakeplanFolder() {
     return DefaultFolder();
 }
 
-bool WakeplanSwitch(const char* name) {
+bool WakeplanSwitch(const char *name) {
     DWORD value = 0;
     return ReadValue(name, REG_DWORD, &value, sizeof value) && value != 0;
 }
 
-bool LoadStored(const std::string& folder, const char* fileName, void* data, size_t size) {
+bool LoadStored(const std::string &folder, const char *fileName, void *data, size_t size) {
     std::string path = folder + "\\" + fileName;
     HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -90,7 +90,7 @@ bool LoadStored(const std::string& folder, const char* fileName, void* data, siz
     return true;
 }
 
-bool SaveStored(const std::string& folder, const char* fileName, const void* data, size_t size) {
+bool SaveStored(const std::string &folder, const char *fileName, const void *data, size_t size) {
     if (folder.empty() || !MakeFolder(folder))
         return false;
     std::string path = folder + "\\" + fileName;
@@ -111,11 +111,11 @@ bool SaveStored(const std::string& folder, const char* fileName, const void* dat
     return false;
 }
 
-std::string DescribeScheduleRecord(const ScheduleRecord& record) {
-    const uint16_t* window = record.dailyWindow;
-    const uint16_t* next = record.nextStart;
-    static const char* const weekdays[] = {"?", "Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
-    const char* weekday = next[2] >= 1 && next[2] <= 7 ? weekdays[next[2]] : weekdays[0];
+std::string DescribeScheduleRecord(const ScheduleRecord &record) {
+    const uint16_t *window = record.dailyWindow;
+    const uint16_t *next = record.nextStart;
+    static const char *const weekdays[] = {"?", "Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+    const char *weekday = next[2] >= 1 && next[2] <= 7 ? weekdays[next[2]] : weekdays[0];
     std::string text;
     text += Line("enabled:        %u (%s)", record.enabled,
                  record.enabled == 1   ? "daily automatic acquisition"
@@ -133,11 +133,11 @@ std::string DescribeScheduleRecord(const ScheduleRecord& record) {
     return text;
 }
 
-std::string DescribeBroadcastTimes(const BroadcastTimeTable& table) {
+std::string DescribeBroadcastTimes(const BroadcastTimeTable &table) {
     std::string text;
     int used = 0;
     for (int i = 0; i < BroadcastTableEntries; ++i) {
-        const BroadcastWindow& entry = table.entries[i];
+        const BroadcastWindow &entry = table.entries[i];
         if (!entry.startHour && !entry.startMinute && !entry.endHour && !entry.endMinute) {
             text += Line("%2d: free", i + 1);
             continue;

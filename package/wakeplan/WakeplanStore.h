@@ -27,17 +27,17 @@ enum WakeplanResult {
 // The storage folder, without a trailing backslash.
 std::string WakeplanFolder();
 // Whether the named fault switch is on.
-bool WakeplanSwitch(const char* name);
+bool WakeplanSwitch(const char *name);
 
 // Reads a stored file of exactly size bytes. A file never written yields all
 // zero bytes and true; a file of another size or one that cannot be read
 // yields false, and data is left alone.
-bool LoadStored(const std::string& folder, const char* fileName, void* data, size_t size);
+bool LoadStored(const std::string &folder, const char *fileName, void *data, size_t size);
 // Replaces a stored file as a whole: written to a temporary file, flushed,
 // then renamed over the old one, so that a reader finds either the old or
 // the new content, never a mixture.
-bool SaveStored(const std::string& folder, const char* fileName, const void* data, size_t size);
+bool SaveStored(const std::string &folder, const char *fileName, const void *data, size_t size);
 
 // The record and the table as readable text, one field per line.
-std::string DescribeScheduleRecord(const ScheduleRecord& record);
-std::string DescribeBroadcastTimes(const BroadcastTimeTable& table);
+std::string DescribeScheduleRecord(const ScheduleRecord &record);
+std::string DescribeBroadcastTimes(const BroadcastTimeTable &table);

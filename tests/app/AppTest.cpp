@@ -6,7 +6,7 @@
 
 namespace {
 
-bool ParsesAsAuto(const char* argument) {
+bool ParsesAsAuto(const char *argument) {
     acquire.autoMode = 0;
     CEpgCommandLineInfo info;
     bool flag = argument[0] == '/' || argument[0] == '-';
@@ -15,9 +15,9 @@ bool ParsesAsAuto(const char* argument) {
 }
 
 TEST(CommandLine, AutoSwitchIsItsFirstLetterInEitherCaseThenExactlyUto) {
-    for (const char* yes : {"/Auto", "-Auto", "/auto", "-auto", "Auto", "auto"})
+    for (const char *yes : {"/Auto", "-Auto", "/auto", "-auto", "Auto", "auto"})
         EXPECT_TRUE(ParsesAsAuto(yes)) << yes;
-    for (const char* no : {"/AUTO", "/Auto1", "/Autox", "/A", "", "/", "Uto", "/ａuto"})
+    for (const char *no : {"/AUTO", "/Auto1", "/Autox", "/A", "", "/", "Uto", "/ａuto"})
         EXPECT_FALSE(ParsesAsAuto(no)) << no;
 
     // Any argument may carry it, and a later argument never clears it.

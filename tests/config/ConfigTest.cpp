@@ -34,7 +34,8 @@ TEST_F(RegistryTest, EachReaderFindsItsValueAndLeavesTheBufferAloneWhenMissing) 
 TEST_F(RegistryTest, KeyNamesMatchInAnyLetterCase) {
     // Written under the spelling of the EPG data value's key, read through the other one.
     SetRegistryText(HKEY_LOCAL_MACHINE, "SOFTWARE\\norvell\\tunerdesk\\epg", "EPG Temp", "D:\\T\\");
-    SetRegistryText(HKEY_LOCAL_MACHINE, "software\\NORVELL\\TUNERDESK\\CHANNEL", "Install Path", "D:\\C");
+    SetRegistryText(HKEY_LOCAL_MACHINE, "software\\NORVELL\\TUNERDESK\\CHANNEL", "Install Path",
+                    "D:\\C");
     char buffer[FolderBufferSize];
     ASSERT_EQ(1, ReadEpgTempFolder(buffer));
     EXPECT_STREQ("D:\\T\\", buffer);
@@ -158,7 +159,7 @@ TEST_F(ChannelTableTest, StationNamesMatchExactlyWithinTheirField) {
     WriteChannelTable(folder.Path(), channels);
     EXPECT_EQ(0, FindStationName("ＮＨＫ表示"));
     EXPECT_EQ(1, FindStationName("Station12")); // replaced by the long name
-    EXPECT_EQ(1, FindStationName("station1"));                // letter case counts
+    EXPECT_EQ(1, FindStationName("station1"));  // letter case counts
     EXPECT_EQ(1, FindStationName("Station"));
     EXPECT_EQ(0, FindStationName(std::string(32, 'Z').c_str()));
     EXPECT_EQ(1, FindStationName((std::string(32, 'Z') + "\x04").c_str()));
@@ -166,7 +167,8 @@ TEST_F(ChannelTableTest, StationNamesMatchExactlyWithinTheirField) {
 
 TEST_F(ChannelTableTest, APathThatDoesNotFitIsNotOpened) {
     // 250 characters + "\ChTable.dat" exceeds the 256-byte path: cut, it would name another file.
-    std::string folderName = folder.Path() + "\\" + std::string(250 - folder.Path().size() - 1, 'd');
+    std::string folderName =
+        folder.Path() + "\\" + std::string(250 - folder.Path().size() - 1, 'd');
     SetRegistryText(HKEY_LOCAL_MACHINE, ChannelKeyPath, "Install Path", folderName);
     uint32_t channel = 0;
     EXPECT_EQ(ChannelNotMarked, CheckChannelTable(&channel));

@@ -13,7 +13,7 @@ struct Result {
 };
 
 Result Decode(int32_t kindNumber, Bytes body) {
-    const FileKind& kind = *GetFileKind(kindNumber);
+    const FileKind &kind = *GetFileKind(kindNumber);
     Bytes output(DecodeBufferSize(kind, body.size()));
     DecodedContent content{nullptr, 0};
     DecodeStatus status =
@@ -76,7 +76,7 @@ TEST(DecodeBody, RejectsCorruptStreams) {
     badChecksum[stream.size() - 1] ^= 0x01;
     Bytes badHeader = stream;
     badHeader[0] = 0x00;
-    for (const Bytes& bad : {truncated, badChecksum, badHeader, encoder::RandomBytes(500, 3)}) {
+    for (const Bytes &bad : {truncated, badChecksum, badHeader, encoder::RandomBytes(500, 3)}) {
         Result r = Decode(1, encoder::Scramble(bad));
         EXPECT_EQ(DecodeStatus::Corrupt, r.status);
         EXPECT_TRUE(r.content.empty());
@@ -109,8 +109,8 @@ TEST(DecodeBody, ContentMayReachButNotExceedTenTimesTheBody) {
 
 TEST(GetBodySize, ChecksTheFileAgainstItsHeaderAndTheSizeLimit) {
     size_t body = 99;
-    const FileKind& ep1 = *GetFileKind(2);
-    const FileKind& tct = *GetFileKind(6);
+    const FileKind &ep1 = *GetFileKind(2);
+    const FileKind &tct = *GetFileKind(6);
     EXPECT_EQ(DecodeStatus::ShortInput, GetBodySize(ep1, 57, &body));
     EXPECT_EQ(0u, body);
     EXPECT_EQ(DecodeStatus::ShortInput, GetBodySize(tct, 0, &body));

@@ -36,25 +36,25 @@ protected:
         RemoveDirectoryA(root.c_str());
     }
 
-    std::string Put(const std::string& name, const Bytes& bytes) {
+    std::string Put(const std::string &name, const Bytes &bytes) {
         std::string path = dir + "\\" + name;
         CFile file(path.c_str(), CFile::modeCreate | CFile::modeWrite | CFile::typeBinary);
         if (!bytes.empty())
             file.Write(bytes.data(), static_cast<UINT>(bytes.size()));
         return path;
     }
-    static Bytes Get(const std::string& path) {
+    static Bytes Get(const std::string &path) {
         CFile file(path.c_str(), CFile::modeRead | CFile::typeBinary);
         Bytes bytes(static_cast<size_t>(file.GetLength()));
         if (!bytes.empty())
             file.Read(bytes.data(), static_cast<UINT>(bytes.size()));
         return bytes;
     }
-    static bool Exists(const std::string& path) {
+    static bool Exists(const std::string &path) {
         return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
     }
     // Decodes a received file written under name; checks the input is unchanged.
-    int32_t DecodeFile(const std::string& name, const Bytes& file) {
+    int32_t DecodeFile(const std::string &name, const Bytes &file) {
         std::string input = Put(name, file);
         int32_t result = DecodeReceivedFile(&input[0], Output().c_str());
         EXPECT_EQ(file, Get(input)) << name;
@@ -74,7 +74,7 @@ TEST_F(DecodeReceivedFileTest, CopiedKindYieldsItsBytesAfterTheHeader) {
 }
 
 TEST_F(DecodeReceivedFileTest, InflatesScrambledKindsOfOneBlockAndMore) {
-    const char* names[] = {"a.ept", "b.ep1", "c.ep2", "d.kct", "e.ptt"};
+    const char *names[] = {"a.ept", "b.ep1", "c.ep2", "d.kct", "e.ptt"};
     for (int32_t kind = 1; kind <= 5; ++kind) {
         Bytes plain = encoder::GuideText(20000, kind);
         Bytes file = encoder::WithHeader(kind <= 3 ? 58 : 32, encoder::EncodeBody(plain));
@@ -90,7 +90,7 @@ TEST_F(DecodeReceivedFileTest, InflatesScrambledKindsOfOneBlockAndMore) {
 }
 
 TEST_F(DecodeReceivedFileTest, FileOfJustAHeaderGivesAnEmptyOutput) {
-    const char* names[] = {"a.ept", "b.ep1", "c.ep2", "d.kct", "e.ptt", "f.tct", "g.mtt"};
+    const char *names[] = {"a.ept", "b.ep1", "c.ep2", "d.kct", "e.ptt", "f.tct", "g.mtt"};
     for (int32_t kind = 1; kind <= 7; ++kind) {
         Put("out.dat", Bytes(10, 0x55)); // truncated, not appended to
         ASSERT_EQ(1, DecodeFile(names[kind - 1], Bytes(kind <= 3 ? 58 : 32, 0x20))) << kind;
@@ -103,7 +103,7 @@ TEST_F(DecodeReceivedFileTest, UndecodableInputsLeaveNoOutput) {
     Bytes stream = encoder::Compress(encoder::GuideText(3000, 3));
     Bytes truncated(stream.begin(), stream.end() - 3);
     struct Case {
-        const char* name;
+        const char *name;
         Bytes file;
     } cases[] = {
         {"short.ep1", Bytes(57, 0)},
@@ -113,7 +113,7 @@ TEST_F(DecodeReceivedFileTest, UndecodableInputsLeaveNoOutput) {
         {"plain.ept", encoder::WithHeader(58, stream)},
         {"huge.ptt", encoder::WithHeader(32, encoder::EncodeBody(Bytes(200000, 'a')))},
     };
-    for (const Case& c : cases) {
+    for (const Case &c : cases) {
         Put("out.dat", Bytes(10, 0x55)); // an earlier output does not survive either
         EXPECT_EQ(0, DecodeFile(c.name, c.file)) << c.name;
         EXPECT_FALSE(Exists(Output())) << c.name;
@@ -135,7 +135,7 @@ TEST_F(DecodeReceivedFileTest, FilesThatCannotBeOpenedRaiseTheFileException) {
         try {
             DecodeReceivedFile(&input[0], Output().c_str());
             ADD_FAILURE() << "no exception for an input held open";
-        } catch (const CFileException& e) {
+        } catch (const CFileException &e) {
             EXPECT_STREQ(input.c_str(), e.fileName);
             EXPECT_EQ(static_cast<DWORD>(ERROR_SHARING_VIOLATION), e.osError);
         }
@@ -147,7 +147,7 @@ TEST_F(DecodeReceivedFileTest, FilesThatCannotBeOpenedRaiseTheFileException) {
         try {
             DecodeReceivedFile(&input[0], Output().c_str());
             ADD_FAILURE() << "no exception for an output held open";
-        } catch (const CFileException& e) {
+        } catch (const CFileException &e) {
             EXPECT_STREQ(Output().c_str(), e.fileName);
         }
     }

@@ -25,19 +25,19 @@ protected:
     }
     void TearDown() override { std::system(("rm -rf '" + dir + "'").c_str()); }
 
-    std::string Put(const std::string& name, const Bytes& bytes) {
+    std::string Put(const std::string &name, const Bytes &bytes) {
         std::string path = dir + "/" + name;
         std::ofstream(path, std::ios::binary)
-            .write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+            .write(reinterpret_cast<const char *>(bytes.data()), bytes.size());
         return path;
     }
-    static std::string Read(const std::string& path) {
+    static std::string Read(const std::string &path) {
         std::ifstream in(path, std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(in), {});
     }
-    bool Exists(const std::string& name) { return access((dir + "/" + name).c_str(), F_OK) == 0; }
+    bool Exists(const std::string &name) { return access((dir + "/" + name).c_str(), F_OK) == 0; }
     // Runs the tool; returns its exit status and keeps its output.
-    int Run(const std::string& args) {
+    int Run(const std::string &args) {
         std::string command = std::string(EPGDECODE_PATH) + " " + args + " >'" + dir +
                               "/stdout' 2>'" + dir + "/stderr'";
         int status = std::system(command.c_str());
@@ -61,7 +61,8 @@ TEST_F(EpgdecodeTool, DecodesByExtensionAndDescribes) {
 
     EXPECT_EQ(0, Run("--info " + input));
     EXPECT_EQ("kind: 2\nreceived extension: ep1\ndecoded extension: cmm\nheader length: 58\n"
-              "body size: " + std::to_string(body.size()) + "\ndecoded size: 5000\n",
+              "body size: " +
+                  std::to_string(body.size()) + "\ndecoded size: 5000\n",
               out);
     EXPECT_EQ(0, Run("--help"));
     EXPECT_NE(std::string::npos, out.find("usage: epgdecode"));

@@ -7,7 +7,7 @@
 
 namespace {
 
-int32_t Lookup(std::string path, std::string* after = nullptr) {
+int32_t Lookup(std::string path, std::string *after = nullptr) {
     int32_t kind = LookupFileKind(&path[0]);
     if (after)
         *after = path;
@@ -17,11 +17,11 @@ int32_t Lookup(std::string path, std::string* after = nullptr) {
 } // namespace
 
 TEST(FileKindTable, RowsHaveTheReceivedLayout) {
-    const char* received[] = {"ept", "ep1", "ep2", "kct", "ptt", "tct", "mtt"};
-    const char* decoded[] = {"scd", "cmm", "msg", "kca", "psn", "tch", "mtn"};
-    const unsigned char* raw = reinterpret_cast<const unsigned char*>(fileKinds);
+    const char *received[] = {"ept", "ep1", "ep2", "kct", "ptt", "tct", "mtt"};
+    const char *decoded[] = {"scd", "cmm", "msg", "kca", "psn", "tch", "mtn"};
+    const unsigned char *raw = reinterpret_cast<const unsigned char *>(fileKinds);
     for (int k = 1; k <= 7; ++k) {
-        const unsigned char* row = raw + 20 * (k - 1);
+        const unsigned char *row = raw + 20 * (k - 1);
         EXPECT_EQ(0, std::memcmp(row, received[k - 1], 4)) << k;
         EXPECT_EQ(0, std::memcmp(row + 4, decoded[k - 1], 4)) << k;
         EXPECT_EQ(k <= 5 ? 1 : 0, row[8]) << k;
@@ -55,7 +55,7 @@ TEST(LookupFileKind, RejectsPathsWithoutAThreeLetterKnownExtension) {
     EXPECT_EQ(0, Lookup("C:\\ADAMS\\x.txt"));
     EXPECT_EQ(0, Lookup("C:\\ADAMS\\x.ep1.bak"));
     EXPECT_EQ(0, Lookup(""));
-    EXPECT_EQ(0, Lookup("C:\\ADAMS\\x.\x83"));   // a lead byte cut off by the end
+    EXPECT_EQ(0, Lookup("C:\\ADAMS\\x.\x83"));    // a lead byte cut off by the end
     EXPECT_EQ(2, Lookup("C:\\ADAMS\\x.tct.ep1")); // only the last dot counts
 }
 

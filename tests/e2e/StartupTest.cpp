@@ -25,7 +25,7 @@ protected:
     }
     void TearDown() override { ClearInstallationRegistry(); }
 
-    std::string Program(const char* arguments = "") const {
+    std::string Program(const char *arguments = "") const {
         return "\"" + BinFolder() + "\\Pelmar.exe\" " + arguments;
     }
     std::string Temp() const { return adams / "Temp"; }
@@ -65,7 +65,7 @@ TEST_F(StartupTest, ASecondManualStartSaysSoOnceAndLeavesTheFirstAlone) {
     ASSERT_NE(nullptr, box);
     MessageBoxView view = ReadMessageBox(box);
     EXPECT_EQ(AlreadyRunning, view.text);
-    EXPECT_EQ(IconOfAnotherProcess, view.icon); // the exclamation icon, checked in-process
+    EXPECT_EQ(IconOfAnotherProcess, view.icon);        // the exclamation icon, checked in-process
     EXPECT_EQ(1, CountWindows(second.Id(), "#32770")); // no dialog of its own
     PostMessageA(box, WM_COMMAND, IDOK, 0);
     EXPECT_EQ(0, second.Wait(10000));

@@ -16,7 +16,7 @@ TEST(File, FailuresRaiseTheCauseAndTheFileName) {
     try {
         CFile file(missing.c_str(), CFile::modeRead);
         FAIL() << "opened a missing file";
-    } catch (const CFileException& error) {
+    } catch (const CFileException &error) {
         EXPECT_EQ((DWORD)ERROR_FILE_NOT_FOUND, error.osError);
         EXPECT_EQ(missing, error.fileName);
     }
@@ -28,7 +28,7 @@ TEST(File, FailuresRaiseTheCauseAndTheFileName) {
         try {
             CFile file(held.c_str(), CFile::modeRead | CFile::shareCompat);
             FAIL() << "opened a file held without sharing";
-        } catch (const CFileException& error) {
+        } catch (const CFileException &error) {
             EXPECT_EQ((DWORD)ERROR_SHARING_VIOLATION, error.osError);
             EXPECT_EQ(held, error.fileName);
         }
@@ -75,7 +75,7 @@ public:
     int handled = 0;
 
 protected:
-    bool OnMessage(UINT message, WPARAM, LPARAM, LRESULT&) override {
+    bool OnMessage(UINT message, WPARAM, LPARAM, LRESULT &) override {
         if (message != WM_APP)
             return false;
         ++handled;

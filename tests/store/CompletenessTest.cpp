@@ -18,8 +18,8 @@ protected:
         BuildDayDates(CurrentTime(), dates);
         window.assign(std::begin(dates), std::end(dates));
     }
-    void WriteDays(const std::string& prefix, std::initializer_list<int> days,
-                   const std::string& station = UsersStation) {
+    void WriteDays(const std::string &prefix, std::initializer_list<int> days,
+                   const std::string &station = UsersStation) {
         for (int d : days)
             WriteDaySet(prefix, window[d], station);
     }
@@ -51,7 +51,8 @@ TEST_F(CompletenessTest, UnusualPatternsCountOnlyForStationsTheUserHas) {
     WriteDays("LATE", {2, 3}, "遠くの局"); // not in the channel table: passed over
     WriteDays("MORE", {0, 4, 6}, "ＦＭ表示");
     EXPECT_EQ(1, CheckDayFiles());
-    EXPECT_EQ((std::vector<std::string>{}), ListFolder(Temp())); // each ".tmp" removed after its read
+    EXPECT_EQ((std::vector<std::string>{}),
+              ListFolder(Temp())); // each ".tmp" removed after its read
 
     WriteDays("MINE", {2, 3}, UsersStation);
     EXPECT_EQ(0, CheckDayFiles());
@@ -69,7 +70,7 @@ TEST_F(CompletenessTest, AStationWithoutACompleteDayEndsTheJudgementAtOnce) {
 
 TEST_F(CompletenessTest, VanishedDayFilesComeBackFromTheStartUpCopy) {
     WriteDays("NHK1", {0, 1, 2, 3, 4, 5, 6, 7}, "遠くの局");
-    for (const char* name : {"ep1", "ep2", "ept"}) {
+    for (const char *name : {"ep1", "ep2", "ept"}) {
         std::string file = "NHK1" + window[3] + "." + name;
         CopyFileA(Adams(file).c_str(), Temp(file).c_str(), FALSE);
         DeleteFileA(Adams(file).c_str());

@@ -12,12 +12,12 @@ std::vector<std::string> Window(time_t now) {
 }
 
 TEST(DayWindow, RunsFromTodayOverMonthAndYearEnds) {
-    EXPECT_EQ((std::vector<std::string>{"1228", "1229", "1230", "1231", "0101", "0102", "0103",
-                                        "0104"}),
-              Window(LocalMoment(2026, 12, 28, 23, 59)));
-    EXPECT_EQ((std::vector<std::string>{"0610", "0611", "0612", "0613", "0614", "0615", "0616",
-                                        "0617"}),
-              Window(LocalMoment(2026, 6, 10, 0, 0)));
+    EXPECT_EQ(
+        (std::vector<std::string>{"1228", "1229", "1230", "1231", "0101", "0102", "0103", "0104"}),
+        Window(LocalMoment(2026, 12, 28, 23, 59)));
+    EXPECT_EQ(
+        (std::vector<std::string>{"0610", "0611", "0612", "0613", "0614", "0615", "0616", "0617"}),
+        Window(LocalMoment(2026, 6, 10, 0, 0)));
     EXPECT_EQ("0229", Window(LocalMoment(2028, 2, 27))[2]); // a leap year
 }
 
@@ -25,7 +25,7 @@ class PurgeTest : public ::testing::Test, public StoreFixture {};
 
 TEST_F(PurgeTest, SetsOutsideTheWindowGoWithTheirCompanions) {
     SetCurrentTime(LocalMoment(2026, 12, 28, 9, 0));
-    for (const char* date : {"1227", "1228", "0104", "0105"})
+    for (const char *date : {"1227", "1228", "0104", "0105"})
         WriteDaySet("NHK1", date);
     WriteDaySet("ORPH", "1201", "", "ep2 ept"); // companions without their ".ep1"
     WriteFile(Adams("AB.ep1"), "a base too short to carry a date");

@@ -60,7 +60,7 @@ TEST_F(FreshnessTest, TheFolderValueMayHoldAtMost127Characters) {
     std::string base = epgData.Path() + "\\";
     std::string fits = base + std::string(127 - base.size(), 'f');
     std::string tooLong = base + std::string(128 - base.size(), 'g');
-    for (const std::string& folder : {fits, tooLong}) {
+    for (const std::string &folder : {fits, tooLong}) {
         CreateDirectoryA(folder.c_str(), nullptr);
         WriteFile(folder + "\\Ep000001.tct", "schedule");
         SetFileTimes(folder + "\\Ep000001.tct", LocalMoment(2026, 6, 10));

@@ -15,7 +15,7 @@ time_t LocalMoment(int year, int month, int day, int hour, int minute) {
     return mktime(&fields);
 }
 
-void SetFileTimes(const std::string& path, time_t moment) {
+void SetFileTimes(const std::string &path, time_t moment) {
     auto toFileTime = [](time_t moment) {
         ULARGE_INTEGER value;
         value.QuadPart = ((ULONGLONG)moment + 11644473600ULL) * 10000000ULL;
@@ -33,7 +33,7 @@ void SetFileTimes(const std::string& path, time_t moment) {
         throw std::runtime_error("cannot set the times of " + path);
 }
 
-std::string Ep1Content(const std::string& stationName) {
+std::string Ep1Content(const std::string &stationName) {
     std::string content(11, 'h');
     content += (char)(unsigned char)stationName.size();
     content += stationName;
@@ -41,7 +41,7 @@ std::string Ep1Content(const std::string& stationName) {
     return content;
 }
 
-std::string ReceivedDayFile(const std::string& extension, const std::string& content) {
+std::string ReceivedDayFile(const std::string &extension, const std::string &content) {
     std::string file;
     if (!EncodeReceivedFile(KindFromExtension(extension), content, file))
         throw std::runtime_error("cannot encode a ." + extension + " file");
@@ -65,12 +65,12 @@ StoreFixture::~StoreFixture() {
     ClearInstallationRegistry();
 }
 
-std::string StoreFixture::Temp(const std::string& name) const {
+std::string StoreFixture::Temp(const std::string &name) const {
     return name.empty() ? adams / "Temp" : adams / ("Temp\\" + name);
 }
 
-void StoreFixture::WriteDaySet(const std::string& prefix, const std::string& date,
-                               const std::string& stationName, const std::string& extensions) {
+void StoreFixture::WriteDaySet(const std::string &prefix, const std::string &date,
+                               const std::string &stationName, const std::string &extensions) {
     std::istringstream list(extensions);
     for (std::string extension; list >> extension;) {
         std::string content = extension == "ep1" ? Ep1Content(stationName) : "programmes";

@@ -8,22 +8,22 @@
 time_t LocalMoment(int year, int month, int day, int hour = 12, int minute = 0);
 // Dates a file: its creation and last-write times. Wine reports a file's
 // creation time from its last-write time, so the two are set together.
-void SetFileTimes(const std::string& path, time_t moment);
+void SetFileTimes(const std::string &path, time_t moment);
 // The plain content of an ".ep1" day file that names its station.
-std::string Ep1Content(const std::string& stationName);
+std::string Ep1Content(const std::string &stationName);
 // The received form of a day file (header, compressed and scrambled body).
-std::string ReceivedDayFile(const std::string& extension, const std::string& content);
+std::string ReceivedDayFile(const std::string &extension, const std::string &content);
 
 class StoreFixture {
 public:
     StoreFixture();
     ~StoreFixture();
     // Writes prefix + date + each extension, dated by the clock; ".ep1" files carry stationName.
-    void WriteDaySet(const std::string& prefix, const std::string& date,
-                     const std::string& stationName = "Station",
-                     const std::string& extensions = "ep1 ep2 ept");
-    std::string Adams(const std::string& name) const { return adams / name; }
-    std::string Temp(const std::string& name = "") const;
+    void WriteDaySet(const std::string &prefix, const std::string &date,
+                     const std::string &stationName = "Station",
+                     const std::string &extensions = "ep1 ep2 ept");
+    std::string Adams(const std::string &name) const { return adams / name; }
+    std::string Temp(const std::string &name = "") const;
 
     TempFolder adams{"store-adams-表示"};
     TempFolder channels{"store-channels"};

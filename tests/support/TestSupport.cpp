@@ -7,23 +7,26 @@ const char AdamsKeyPath[] = "Software\\ﾉｰﾍﾞﾙ\\ADAMS\\adams-e\\";
 const char ChannelKeyPath[] = "Software\\Norvell\\TunerDesk\\Channel\\";
 const char EpgKeyPath[] = "Software\\NORVELL\\TunerDesk\\EPG";
 
-void SetRegistryBytes(HKEY root, const char* keyPath, const char* valueName, const void* data,
+void SetRegistryBytes(HKEY root, const char *keyPath, const char *valueName, const void *data,
                       DWORD size, DWORD type) {
     HKEY key;
     if (RegCreateKeyExA(root, keyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
         ERROR_SUCCESS)
         throw std::runtime_error("cannot create registry key");
-    LONG result = RegSetValueExA(key, valueName, 0, type, (const BYTE*)data, size);
+    LONG result = RegSetValueExA(key, valueName, 0, type, (const BYTE *)data, size);
     RegCloseKey(key);
     if (result != ERROR_SUCCESS)
         throw std::runtime_error("cannot set registry value");
 }
 
-void SetRegistryText(HKEY root, const char* keyPath, const char* valueName, const std::string& text) {
+void SetRegistryText(HKEY root, const char *keyPath, const char *valueName,
+                     const std::string &text) {
     SetRegistryBytes(root, keyPath, valueName, text.c_str(), (DWORD)text.size() + 1);
 }
 
-void DeleteRegistryTree(HKEY root, const char* keyPath) { RegDeleteTreeA(root, keyPath); }
+void DeleteRegistryTree(HKEY root, const char *keyPath) {
+    RegDeleteTreeA(root, keyPath);
+}
 
 void ClearInstallationRegistry() {
     DeleteRegistryTree(HKEY_CURRENT_USER, "Software\\ﾉｰﾍﾞﾙ");
@@ -31,7 +34,7 @@ void ClearInstallationRegistry() {
 }
 
 namespace {
-std::string NewFolderPath(const std::string& name) {
+std::string NewFolderPath(const std::string &name) {
     static int counter = 0;
     CreateDirectoryA("C:\\pelmar-tests", nullptr);
     return "C:\\pelmar-tests\\" + name + "-" + std::to_string(GetCurrentProcessId()) + "-" +
@@ -39,15 +42,17 @@ std::string NewFolderPath(const std::string& name) {
 }
 } // namespace
 
-TempFolder::TempFolder(const std::string& name) : path(NewFolderPath(name)) {
+TempFolder::TempFolder(const std::string &name) : path(NewFolderPath(name)) {
     RemoveTree(path);
     if (!CreateDirectoryA(path.c_str(), nullptr))
         throw std::runtime_error("cannot create " + path);
 }
 
-TempFolder::~TempFolder() { RemoveTree(path); }
+TempFolder::~TempFolder() {
+    RemoveTree(path);
+}
 
-void RemoveTree(const std::string& path) {
+void RemoveTree(const std::string &path) {
     WIN32_FIND_DATAA entry;
     HANDLE search = FindFirstFileA((path + "\\*").c_str(), &entry);
     if (search != INVALID_HANDLE_VALUE) {
@@ -68,7 +73,7 @@ void RemoveTree(const std::string& path) {
     RemoveDirectoryA(path.c_str());
 }
 
-void WriteFile(const std::string& path, const std::string& content) {
+void WriteFile(const std::string &path, const std::string &content) {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
@@ -78,7 +83,7 @@ void WriteFile(const std::string& path, const std::string& content) {
     CloseHandle(file);
 }
 
-std::string ReadWholeFile(const std::string& path) {
+std::string ReadWholeFile(const std::string &path) {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
@@ -90,17 +95,17 @@ std::string ReadWholeFile(const std::string& path) {
     return content;
 }
 
-bool FileExists(const std::string& path) {
+bool FileExists(const std::string &path) {
     DWORD attributes = GetFileAttributesA(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-bool FolderExists(const std::string& path) {
+bool FolderExists(const std::string &path) {
     DWORD attributes = GetFileAttributesA(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-std::vector<std::string> ListFolder(const std::string& folder) {
+std::vector<std::string> ListFolder(const std::string &folder) {
     std::vector<std::string> names;
     WIN32_FIND_DATAA entry;
     HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &entry);
@@ -116,25 +121,28 @@ std::vector<std::string> ListFolder(const std::string& folder) {
     return names;
 }
 
-void WriteChannelTable(const std::string& folder, const std::vector<TestChannel>& channels) {
+void WriteChannelTable(const std::string &folder, const std::vector<TestChannel> &channels) {
     std::string table;
-    for (const TestChannel& channel : channels) {
+    for (const TestChannel &channel : channels) {
         char record[64] = {};
-        memcpy(record + 8, channel.stationName.data(), std::min<size_t>(channel.stationName.size(), 32));
+        memcpy(record + 8, channel.stationName.data(),
+               std::min<size_t>(channel.stationName.size(), 32));
         memcpy(record + 40, &channel.mark, 4);
         table.append(record, sizeof record);
     }
     WriteFile(folder + "\\ChTable.dat", table);
 }
 
-HeldFile::HeldFile(const std::string& path)
+HeldFile::HeldFile(const std::string &path)
     : handle(CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                          FILE_ATTRIBUTE_NORMAL, nullptr)) {
     if (handle == INVALID_HANDLE_VALUE)
         throw std::runtime_error("cannot hold " + path);
 }
 
-HeldFile::~HeldFile() { CloseHandle(handle); }
+HeldFile::~HeldFile() {
+    CloseHandle(handle);
+}
 
 std::string BinFolder() {
     char module[MAX_PATH];
@@ -143,7 +151,7 @@ std::string BinFolder() {
     return path.substr(0, path.find_last_of('\\'));
 }
 
-ChildProcess::ChildProcess(const std::string& commandLine) {
+ChildProcess::ChildProcess(const std::string &commandLine) {
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     std::vector<char> line(commandLine.begin(), commandLine.end());
@@ -173,14 +181,14 @@ long ChildProcess::Wait(DWORD milliseconds) {
 namespace {
 struct WindowSearch {
     DWORD processId;
-    const std::string* title;
-    const char* className;
+    const std::string *title;
+    const char *className;
     HWND found;
     int count;
 };
 
 BOOL CALLBACK MatchWindow(HWND window, LPARAM parameter) {
-    WindowSearch* search = reinterpret_cast<WindowSearch*>(parameter);
+    WindowSearch *search = reinterpret_cast<WindowSearch *>(parameter);
     DWORD owner = 0;
     GetWindowThreadProcessId(window, &owner);
     if (owner != search->processId || !IsWindowVisible(window))
@@ -198,14 +206,14 @@ BOOL CALLBACK MatchWindow(HWND window, LPARAM parameter) {
     return TRUE;
 }
 
-WindowSearch Search(DWORD processId, const std::string* title, const char* className) {
+WindowSearch Search(DWORD processId, const std::string *title, const char *className) {
     WindowSearch search{processId, title, className, nullptr, 0};
     EnumWindows(MatchWindow, (LPARAM)&search);
     return search;
 }
 } // namespace
 
-HWND WaitForWindow(DWORD processId, const std::string& title, const char* className,
+HWND WaitForWindow(DWORD processId, const std::string &title, const char *className,
                    DWORD milliseconds) {
     for (DWORD waited = 0;; waited += 50) {
         HWND found = Search(processId, &title, className).found;
@@ -215,7 +223,7 @@ HWND WaitForWindow(DWORD processId, const std::string& title, const char* classN
     }
 }
 
-bool WaitForWindowGone(DWORD processId, const std::string& title, DWORD milliseconds) {
+bool WaitForWindowGone(DWORD processId, const std::string &title, DWORD milliseconds) {
     for (DWORD waited = 0;; waited += 50) {
         if (!Search(processId, &title, nullptr).found)
             return true;
@@ -225,7 +233,7 @@ bool WaitForWindowGone(DWORD processId, const std::string& title, DWORD millisec
     }
 }
 
-int CountWindows(DWORD processId, const char* className) {
+int CountWindows(DWORD processId, const char *className) {
     return Search(processId, nullptr, className).count;
 }
 
@@ -267,7 +275,7 @@ UINT IconKind(HICON icon) {
                  {IDI_QUESTION, MB_ICONQUESTION},
                  {IDI_EXCLAMATION, MB_ICONEXCLAMATION},
                  {IDI_ASTERISK, MB_ICONINFORMATION}};
-    for (const auto& kind : kinds)
+    for (const auto &kind : kinds)
         if (IconPicture(LoadIconA(nullptr, kind.id)) == shown)
             return kind.style;
     return 0xFFFFFFFF; // an icon, but none of the system's
@@ -293,8 +301,9 @@ MessageBoxView ReadMessageBox(HWND box) {
     return view;
 }
 
-
-void ClickButton(HWND window, int id) { PostMessageA(GetDlgItem(window, id), BM_CLICK, 0, 0); }
+void ClickButton(HWND window, int id) {
+    PostMessageA(GetDlgItem(window, id), BM_CLICK, 0, 0);
+}
 
 void PumpMessages(DWORD milliseconds) {
     DWORD start = GetTickCount();

@@ -11,35 +11,36 @@ extern const char AdamsKeyPath[];   // HKCU, "Adams-E"
 extern const char ChannelKeyPath[]; // HKLM, "Install Path"
 extern const char EpgKeyPath[];     // HKLM, "EPG Temp" and "EPG data"
 
-void SetRegistryText(HKEY root, const char* keyPath, const char* valueName, const std::string& text);
+void SetRegistryText(HKEY root, const char *keyPath, const char *valueName,
+                     const std::string &text);
 // Stores bytes exactly as given (no terminator added).
-void SetRegistryBytes(HKEY root, const char* keyPath, const char* valueName, const void* data,
+void SetRegistryBytes(HKEY root, const char *keyPath, const char *valueName, const void *data,
                       DWORD size, DWORD type = REG_SZ);
-void DeleteRegistryTree(HKEY root, const char* keyPath);
+void DeleteRegistryTree(HKEY root, const char *keyPath);
 // Removes every registry location above.
 void ClearInstallationRegistry();
 
 // A fresh, empty folder for one test, removed with everything in it at the end.
 class TempFolder {
 public:
-    explicit TempFolder(const std::string& name);
+    explicit TempFolder(const std::string &name);
     ~TempFolder();
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-    const std::string& Path() const { return path; }
-    std::string operator/(const std::string& name) const { return path + "\\" + name; }
+    TempFolder(const TempFolder &) = delete;
+    TempFolder &operator=(const TempFolder &) = delete;
+    const std::string &Path() const { return path; }
+    std::string operator/(const std::string &name) const { return path + "\\" + name; }
 
 private:
     std::string path;
 };
 
-void RemoveTree(const std::string& path);
-void WriteFile(const std::string& path, const std::string& content);
-std::string ReadWholeFile(const std::string& path);
-bool FileExists(const std::string& path);
-bool FolderExists(const std::string& path);
+void RemoveTree(const std::string &path);
+void WriteFile(const std::string &path, const std::string &content);
+std::string ReadWholeFile(const std::string &path);
+bool FileExists(const std::string &path);
+bool FolderExists(const std::string &path);
 // Names of the entries of a folder, "." and ".." left out, sorted.
-std::vector<std::string> ListFolder(const std::string& folder);
+std::vector<std::string> ListFolder(const std::string &folder);
 
 // One channel of a table written for a test.
 struct TestChannel {
@@ -47,12 +48,12 @@ struct TestChannel {
     uint32_t mark = 0;       // 1 marks the ADAMS channel
 };
 // Writes "ChTable.dat" into folder: one 64-byte record per channel given.
-void WriteChannelTable(const std::string& folder, const std::vector<TestChannel>& channels);
+void WriteChannelTable(const std::string &folder, const std::vector<TestChannel> &channels);
 
 // A file held open without sharing, as another program would hold it.
 class HeldFile {
 public:
-    explicit HeldFile(const std::string& path);
+    explicit HeldFile(const std::string &path);
     ~HeldFile();
 
 private:
@@ -65,7 +66,7 @@ std::string BinFolder();
 // A program started for a test; killed at the end if still running.
 class ChildProcess {
 public:
-    explicit ChildProcess(const std::string& commandLine);
+    explicit ChildProcess(const std::string &commandLine);
     ~ChildProcess();
     // The exit code, or -1 when the process has not ended within the time.
     long Wait(DWORD milliseconds);
@@ -76,12 +77,12 @@ private:
 };
 
 // Waits for a top-level window of the process with this title (and class, if given).
-HWND WaitForWindow(DWORD processId, const std::string& title, const char* className = nullptr,
+HWND WaitForWindow(DWORD processId, const std::string &title, const char *className = nullptr,
                    DWORD milliseconds = 10000);
 // Waits until the process has no visible top-level window with this title.
-bool WaitForWindowGone(DWORD processId, const std::string& title, DWORD milliseconds = 10000);
+bool WaitForWindowGone(DWORD processId, const std::string &title, DWORD milliseconds = 10000);
 // Counts the process's visible top-level windows with this class.
-int CountWindows(DWORD processId, const char* className);
+int CountWindows(DWORD processId, const char *className);
 std::string WindowText(HWND window);
 
 // What a message box shows: its caption, its text and its icon.

@@ -32,43 +32,51 @@ protected:
 // Texts in code page 932, written as bytes so that they do not depend on the
 // compiler's conversion of this file.
 TEST_F(MainDialogTest, EveryTextOfTheTemplateReadsBackInCodePage932) {
-    EXPECT_EQ("EPG\x83\x66\x81\x5B\x83\x5E\x8A\xC7\x97\x9D\x83\x76\x83\x8D\x83\x4F\x83\x89\x83\x80 ",
-              WindowText(dialog.m_hWnd));
+    EXPECT_EQ(
+        "EPG\x83\x66\x81\x5B\x83\x5E\x8A\xC7\x97\x9D\x83\x76\x83\x8D\x83\x4F\x83\x89\x83\x80 ",
+        WindowText(dialog.m_hWnd));
     struct Expected {
         int id;
-        const char* text;
+        const char *text;
     } controls[] = {
         {IDOK, "OK"},
-        {IDCANCEL, "\xB7\xAC\xDD\xBE\xD9"},                                    // ｷｬﾝｾﾙ
-        {IDC_RADIO_MANUAL, "\x8E\xA9\x95\xAA\x82\xC5\x8E\xF3\x90\x4D\x82\xB7\x82\xE9"}, // 自分で受信する
+        {IDCANCEL, "\xB7\xAC\xDD\xBE\xD9"}, // ｷｬﾝｾﾙ
+        {IDC_RADIO_MANUAL,
+         "\x8E\xA9\x95\xAA\x82\xC5\x8E\xF3\x90\x4D\x82\xB7\x82\xE9"}, // 自分で受信する
         {IDC_RADIO_DAILY, "\x96\x88\x93\xFA\x8C\x88\x82\xDC\x82\xC1\x82\xBD\x8E\x9E\x8A\xD4"
                           "\x91\xD1\x82\xC9\x8E\xF3\x90\x4D\x82\xB7\x82\xE9"},
         {IDC_SETTABLE_RANGE, ""}, // emptied by the data exchange at start
         {IDC_DATA_DATE, ""},
-        {IDC_ADAMS_LABEL, "\x81\x9C" "ADAMS\x95\xFA\x91\x97\x82\xCC\x8E\xF3\x90\x4D"}, // ●ADAMS放送の受信
-        {IDC_ADJUST_LABEL, "\x81\x9C\x8E\x9E\x8D\x8F\x92\xB2\x90\xAE"},                // ●時刻調整
-        {IDC_ALWAYS_RECEIVE, "\x8F\xED\x82\xC9\x8E\xF3\x90\x4D\x82\xB7\x82\xE9"},      // 常に受信する
+        {IDC_ADAMS_LABEL, "\x81\x9C"
+                          "ADAMS\x95\xFA\x91\x97\x82\xCC\x8E\xF3\x90\x4D"}, // ●ADAMS放送の受信
+        {IDC_ADJUST_LABEL, "\x81\x9C\x8E\x9E\x8D\x8F\x92\xB2\x90\xAE"},     // ●時刻調整
+        {IDC_ALWAYS_RECEIVE, "\x8F\xED\x82\xC9\x8E\xF3\x90\x4D\x82\xB7\x82\xE9"}, // 常に受信する
         {IDC_AUTO_ADJUST, "\x8E\xA9\x93\xAE\x82\xC5\x92\xB2\x90\xAE\x82\xF0\x8D\x73\x82\xA4"},
     };
-    for (const Expected& control : controls)
+    for (const Expected &control : controls)
         EXPECT_EQ(control.text, WindowText(Item(control.id))) << "control " << control.id;
 
     // The unnamed labels, in template order, with the group box among them.
     std::vector<std::string> labels;
-    for (HWND child = GetWindow(dialog.m_hWnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+    for (HWND child = GetWindow(dialog.m_hWnd, GW_CHILD); child;
+         child = GetWindow(child, GW_HWNDNEXT))
         if ((GetDlgCtrlID(child) & 0xFFFF) == 0xFFFF)
             labels.push_back(WindowText(child));
-    EXPECT_EQ((std::vector<std::string>{
-                  "\x81\x60",                                 // ～
-                  "\x8E\x9E", "\x95\xAA", "\x8E\x9E", "\x95\xAA", // 時 分 時 分
-                  "\x8E\xE6\x93\xBE\x8E\x9E\x8A\xD4\x90\xDD\x92\xE8",             // 取得時間設定
-                  "\x90\xDD\x92\xE8\x89\xC2\x94\x5C\x82\xC8\x8E\x9E\x8A\xD4\x91\xD1", // 設定可能な時間帯
-                  "\x8E\xF3\x90\x4D\x95\xFB\x96\x40",                             // 受信方法
-                  "\x93\x64\x8E\x71\x94\xD4\x91\x67\x95\xFA\x91\x97\x97\x5C\x92\xE8\x8E\x9E\x8A\xD4",
-                  "\x93\x64\x8E\x71\x94\xD4\x91\x67\x95\x5C\x83\x66\x81\x5B\x83\x5E\x82\xCC\x8E\xF3"
-                  "\x90\x4D",
-              }),
-              labels);
+    EXPECT_EQ(
+        (std::vector<std::string>{
+            "\x81\x60", // ～
+            "\x8E\x9E",
+            "\x95\xAA",
+            "\x8E\x9E",
+            "\x95\xAA",                                         // 時 分 時 分
+            "\x8E\xE6\x93\xBE\x8E\x9E\x8A\xD4\x90\xDD\x92\xE8", // 取得時間設定
+            "\x90\xDD\x92\xE8\x89\xC2\x94\x5C\x82\xC8\x8E\x9E\x8A\xD4\x91\xD1", // 設定可能な時間帯
+            "\x8E\xF3\x90\x4D\x95\xFB\x96\x40",                                 // 受信方法
+            "\x93\x64\x8E\x71\x94\xD4\x91\x67\x95\xFA\x91\x97\x97\x5C\x92\xE8\x8E\x9E\x8A\xD4",
+            "\x93\x64\x8E\x71\x94\xD4\x91\x67\x95\x5C\x83\x66\x81\x5B\x83\x5E\x82\xCC\x8E\xF3"
+            "\x90\x4D",
+        }),
+        labels);
 }
 
 TEST_F(MainDialogTest, ControlsHaveTheirKindsAndStyles) {
@@ -104,7 +112,9 @@ TEST_F(MainDialogTest, DataExchangeBindsTheWrappersTheRadioGroupAndTheTexts) {
     dialog.UpdateData(FALSE);
     EXPECT_TRUE(Checked(IDC_RADIO_DAILY));
     EXPECT_FALSE(Checked(IDC_RADIO_MANUAL));
-    EXPECT_EQ("4:00\x81\x60" "5:00", WindowText(Item(IDC_SETTABLE_RANGE)));
+    EXPECT_EQ("4:00\x81\x60"
+              "5:00",
+              WindowText(Item(IDC_SETTABLE_RANGE)));
     EXPECT_EQ("2026/12/08", WindowText(Item(IDC_DATA_DATE)));
 
     CheckDlgButton(dialog.m_hWnd, IDC_RADIO_DAILY, BST_UNCHECKED);

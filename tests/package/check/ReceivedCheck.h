@@ -11,7 +11,7 @@
 constexpr size_t DayFileHeader = 58;
 constexpr size_t OtherFileHeader = 32;
 
-inline void DescrambleForCheck(std::string& body) {
+inline void DescrambleForCheck(std::string &body) {
     for (size_t block = 0; block < body.size(); block += 256) {
         uint32_t reg = 396;
         for (size_t i = block; i < body.size() && i < block + 256; ++i) {
@@ -23,8 +23,8 @@ inline void DescrambleForCheck(std::string& body) {
 }
 
 // False when the file is shorter than its header or does not inflate.
-inline bool DecodeForCheck(const std::string& file, size_t headerSize, bool scrambled,
-                           std::string& content) {
+inline bool DecodeForCheck(const std::string &file, size_t headerSize, bool scrambled,
+                           std::string &content) {
     if (file.size() < headerSize)
         return false;
     std::string body = file.substr(headerSize);
@@ -35,7 +35,7 @@ inline bool DecodeForCheck(const std::string& file, size_t headerSize, bool scra
     DescrambleForCheck(body);
     uLongf size = (uLongf)(10 * body.size());
     std::string inflated(size + 1, '\0');
-    if (uncompress((Bytef*)&inflated[0], &size, (const Bytef*)body.data(), (uLong)body.size()) !=
+    if (uncompress((Bytef *)&inflated[0], &size, (const Bytef *)body.data(), (uLong)body.size()) !=
         Z_OK)
         return false;
     inflated.resize(size);

@@ -21,7 +21,7 @@ struct Search {
 };
 
 BOOL CALLBACK MatchReceiver(HWND window, LPARAM parameter) {
-    Search* search = reinterpret_cast<Search*>(parameter);
+    Search *search = reinterpret_cast<Search *>(parameter);
     DWORD owner = 0;
     GetWindowThreadProcessId(window, &owner);
     if (owner == search->processId && WindowText(window) == ReceiverTitle)
@@ -40,7 +40,7 @@ HWND WaitForReceiver(DWORD processId) {
     return nullptr;
 }
 
-bool WaitForFile(const std::string& path, DWORD milliseconds) {
+bool WaitForFile(const std::string &path, DWORD milliseconds) {
     for (DWORD waited = 0; !FileExists(path); waited += 20) {
         if (waited >= milliseconds)
             return false;
@@ -64,15 +64,15 @@ std::vector<std::string> WeekDateFields() {
 
 std::vector<std::string> ExpectedAdamsFiles() {
     std::vector<std::string> names = {"Ep000001.tct"};
-    for (const Station& station : feedStations)
-        for (const std::string& field : WeekDateFields())
-            for (const char* extension : {".ep1", ".ep2", ".ept"})
+    for (const Station &station : feedStations)
+        for (const std::string &field : WeekDateFields())
+            for (const char *extension : {".ep1", ".ep2", ".ept"})
                 names.push_back(station.prefix + field + extension);
     std::sort(names.begin(), names.end());
     return names;
 }
 
-bool ModifiedToday(const std::string& path) {
+bool ModifiedToday(const std::string &path) {
     WIN32_FILE_ATTRIBUTE_DATA data;
     if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
         return false;
@@ -139,15 +139,15 @@ TEST_F(Receiver, WritesACompleteDecodableWeekOnTheStartMessage) {
     ASSERT_TRUE(
         DecodeForCheck(ReadWholeFile(adams / "Ep000001.tct"), OtherFileHeader, false, schedule));
     EXPECT_EQ("06020612\n12321242\n23022312\n", schedule);
-    for (const Station& station : feedStations)
-        for (const std::string& field : WeekDateFields()) {
+    for (const Station &station : feedStations)
+        for (const std::string &field : WeekDateFields()) {
             std::string base = adams / (station.prefix + field), content;
             ASSERT_TRUE(DecodeForCheck(ReadWholeFile(base + ".ep1"), DayFileHeader, true, content))
                 << base;
             ASSERT_GT(content.size(), 12 + station.name.size());
             EXPECT_EQ(station.name.size(), (uint8_t)content[11]) << base;
             EXPECT_EQ(station.name, content.substr(12, station.name.size())) << base;
-            for (const char* extension : {".ep2", ".ept"}) {
+            for (const char *extension : {".ep2", ".ept"}) {
                 ASSERT_TRUE(
                     DecodeForCheck(ReadWholeFile(base + extension), DayFileHeader, true, content))
                     << base << extension;

@@ -27,7 +27,7 @@ TEST(Feed, StationsAndWindowsAreReadLineByLine) {
 }
 
 TEST(Feed, TextThatIsNoFeedIsRefusedWithItsLine) {
-    const char* wrong[] = {
+    const char *wrong[] = {
         "station NHK ＮＨＫ",             // prefix of three
         "station NHKG1 ＮＨＫ",           // prefix of five
         "station NH.G ＮＨＫ",            // a dot would end the file name
@@ -40,7 +40,7 @@ TEST(Feed, TextThatIsNoFeedIsRefusedWithItsLine) {
         "window 06:02 06:12 06:20",
         "channel 6",
     };
-    for (const char* text : wrong) {
+    for (const char *text : wrong) {
         Feed feed = DefaultFeed();
         std::string error;
         EXPECT_FALSE(ParseFeed(std::string("# feed\n") + text, feed, error)) << text;

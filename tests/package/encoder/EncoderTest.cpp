@@ -14,13 +14,13 @@ size_t HeaderFor(ReceivedKind kind) {
 std::string RandomBytes(size_t size, unsigned seed) {
     std::mt19937 random(seed);
     std::string bytes(size, '\0');
-    for (char& c : bytes)
+    for (char &c : bytes)
         c = (char)(random() & 0xFF);
     return bytes;
 }
 
 // Random content whose encoded body is exactly bodySize bytes long.
-bool ContentWithBody(ReceivedKind kind, size_t bodySize, std::string& content) {
+bool ContentWithBody(ReceivedKind kind, size_t bodySize, std::string &content) {
     for (size_t size = bodySize > 64 ? bodySize - 64 : 0; size <= bodySize; ++size) {
         std::string candidate = RandomBytes(size, (unsigned)size), file;
         if (EncodeReceivedFile(kind, candidate, file) &&
@@ -32,7 +32,7 @@ bool ContentWithBody(ReceivedKind kind, size_t bodySize, std::string& content) {
     return false;
 }
 
-void ExpectRoundTrip(ReceivedKind kind, const std::string& content) {
+void ExpectRoundTrip(ReceivedKind kind, const std::string &content) {
     std::string file, decoded;
     ASSERT_TRUE(EncodeReceivedFile(kind, content, file));
     ASSERT_TRUE(DecodeForCheck(file, HeaderFor(kind), kind <= KindPtt, decoded))
@@ -69,8 +69,8 @@ TEST(Encoder, ScramblingRestartsTheRegisterAtEveryBlock) {
     // the register starts afresh at byte 256.
     std::string block = RandomBytes(256, 11);
     std::string twice = block + block;
-    ScrambleBlock((uint8_t*)&twice[0], 256);
-    ScrambleBlock((uint8_t*)&twice[256], 256);
+    ScrambleBlock((uint8_t *)&twice[0], 256);
+    ScrambleBlock((uint8_t *)&twice[256], 256);
     EXPECT_EQ(twice.substr(0, 256), twice.substr(256));
     // The first byte is XORed with the register's start value's high byte.
     uint8_t first = 0x78;

@@ -15,15 +15,15 @@ const std::string OwnerName = "EPGデータ管理プログラム";
 const std::string ViewerName = "表示テレビ";
 const char SwitchKeyPath[] = "Software\\PackageStandIns\\Rivolink";
 
-void SetSwitch(const char* name, DWORD value) {
+void SetSwitch(const char *name, DWORD value) {
     HKEY key;
     ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, SwitchKeyPath, 0, nullptr, 0,
                                              KEY_SET_VALUE, nullptr, &key, nullptr));
-    RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+    RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE *>(&value), sizeof value);
     RegCloseKey(key);
 }
 
-int Count(const std::string& text, const std::string& part) {
+int Count(const std::string &text, const std::string &part) {
     int count = 0;
     for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
         ++count;
@@ -33,7 +33,7 @@ int Count(const std::string& text, const std::string& part) {
 // tunerpeer.exe with its output in a file; killed at the end if still running.
 class Peer {
 public:
-    Peer(const std::string& outputPath, const std::string& arguments) : outputPath(outputPath) {
+    Peer(const std::string &outputPath, const std::string &arguments) : outputPath(outputPath) {
         SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
         HANDLE output =
             CreateFileA(outputPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
@@ -83,7 +83,7 @@ public:
         content.resize(done);
         return content;
     }
-    bool WaitForOutput(const std::string& text, DWORD milliseconds = 10000) {
+    bool WaitForOutput(const std::string &text, DWORD milliseconds = 10000) {
         for (DWORD start = GetTickCount(); GetTickCount() - start < milliseconds; Sleep(20))
             if (Output().find(text) != std::string::npos)
                 return true;
@@ -125,13 +125,13 @@ struct Recorder {
 };
 
 int __stdcall Record(DWORD eventCode, UINT_PTR argument, UINT_PTR context) {
-    Recorder& recorder = *reinterpret_cast<Recorder*>(context);
+    Recorder &recorder = *reinterpret_cast<Recorder *>(context);
     recorder.events.push_back(eventCode);
     recorder.threads.push_back(GetCurrentThreadId());
     if (eventCode == RvlEventRegistered)
         recorder.registeredHandle = argument;
     if (eventCode == RvlEventRequest) {
-        TunerRequest& request = *reinterpret_cast<TunerRequest*>(argument);
+        TunerRequest &request = *reinterpret_cast<TunerRequest *>(argument);
         recorder.requestName = request.programName;
         recorder.requestLevel = request.requestLevel;
         if (recorder.closeOnYield)
@@ -169,8 +169,8 @@ struct HolderThread {
         while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
             DispatchMessageA(&message);
     }
-    static DWORD WINAPI Run(void* parameter) {
-        HolderThread& self = *static_cast<HolderThread*>(parameter);
+    static DWORD WINAPI Run(void *parameter) {
+        HolderThread &self = *static_cast<HolderThread *>(parameter);
         self.threadId = GetCurrentThreadId();
         if (RVL_OpenEx(Record, RvlOpenNotify, &self.callbackHandle, &self.recorder) == RvlOk) {
             self.eventsBeforeReading = self.recorder.events.size();

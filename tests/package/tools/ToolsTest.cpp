@@ -4,11 +4,11 @@
 #include <cstring>
 
 namespace {
-std::string Tool(const char* name) {
+std::string Tool(const char *name) {
     return BinFolder() + "\\" + name + " ";
 }
 
-ChannelRecord RecordAt(const std::string& table, int channel) {
+ChannelRecord RecordAt(const std::string &table, int channel) {
     ChannelRecord record;
     memcpy(&record, table.data() + (channel - 1) * sizeof record, sizeof record);
     return record;
@@ -31,7 +31,7 @@ TEST(OpenWindow, ShowsItsTitleForTheGivenTimeThenEnds) {
     PostMessageA(window, WM_CLOSE, 0, 0);
     EXPECT_EQ(0, closed.Wait(5000));
 
-    for (const char* wrong : {"title", "title 0", "title 86401", "title 5s", "\"\" 5"}) {
+    for (const char *wrong : {"title", "title 0", "title 86401", "title 5s", "\"\" 5"}) {
         ChildProcess refused(Tool("openwindow.exe") + wrong);
         EXPECT_EQ(2, refused.Wait(5000)) << wrong;
     }
@@ -41,7 +41,7 @@ class WriteChannels : public ::testing::Test {
 protected:
     TempFolder folder{"channels"};
     void TearDown() override { ClearInstallationRegistry(); }
-    long Run(const std::string& arguments) {
+    long Run(const std::string &arguments) {
         ChildProcess writer(Tool("writechannels.exe") + "\"" + folder.Path() + "\" " + arguments);
         return writer.Wait(10000);
     }
@@ -76,7 +76,7 @@ TEST_F(WriteChannels, WritesTwelveRecordsWithNamesAndTheAdamsMark) {
 }
 
 TEST_F(WriteChannels, AWrongCommandLineWritesNothing) {
-    for (const char* wrong : {"", "13 A", "-1 A", "x A", "1 12345678901234567890123456789012",
+    for (const char *wrong : {"", "13 A", "-1 A", "x A", "1 12345678901234567890123456789012",
                               "1 a b c d e f g h i j k l m"}) {
         EXPECT_EQ(2, Run(wrong)) << wrong;
         EXPECT_FALSE(FileExists(folder / "ChTable.dat")) << wrong;

@@ -15,7 +15,7 @@ protected:
     }
     void TearDown() override { DeleteRegistryTree(HKEY_CURRENT_USER, WakeplanKeyPath); }
 
-    void SetSwitch(const char* name, DWORD value) {
+    void SetSwitch(const char *name, DWORD value) {
         SetRegistryBytes(HKEY_CURRENT_USER, WakeplanKeyPath, name, &value, sizeof value, REG_DWORD);
     }
 };
@@ -23,7 +23,7 @@ protected:
 ScheduleRecord SampleRecord() {
     ScheduleRecord record;
     for (size_t i = 0; i < sizeof record; ++i)
-        ((uint8_t*)&record)[i] = (uint8_t)(i * 7 + 1);
+        ((uint8_t *)&record)[i] = (uint8_t)(i * 7 + 1);
     record.enabled = 1;
     uint16_t window[4] = {6, 10, 23, 50};
     memcpy(record.dailyWindow, window, sizeof window);
@@ -40,12 +40,12 @@ BroadcastTimeTable SampleTable() {
     return table;
 }
 
-bool SameRecord(const ScheduleRecord& a, const ScheduleRecord& b) {
+bool SameRecord(const ScheduleRecord &a, const ScheduleRecord &b) {
     return memcmp(&a, &b, sizeof a) == 0;
 }
 
 // Runs a program and returns what it wrote to its standard output.
-std::string RunCaptured(const std::string& commandLine, DWORD& exitCode) {
+std::string RunCaptured(const std::string &commandLine, DWORD &exitCode) {
     SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
     HANDLE readEnd, writeEnd;
     if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0))
@@ -83,7 +83,7 @@ template <typename Call> Call ByOrdinal(HMODULE library, WORD ordinal) {
     return reinterpret_cast<Call>(reinterpret_cast<void (*)()>(found));
 }
 
-std::string WriterCommand(const char* enabled, const char* flags) {
+std::string WriterCommand(const char *enabled, const char *flags) {
     return BinFolder() + "\\wakeplan-writer.exe " + enabled + " " + flags;
 }
 } // namespace
@@ -91,13 +91,13 @@ std::string WriterCommand(const char* enabled, const char* flags) {
 TEST_F(Wakeplan, CallsAreFoundByOrdinalOnly) {
     HMODULE library = LoadLibraryA((BinFolder() + "\\Wakeplan.dll").c_str());
     ASSERT_NE(nullptr, library);
-    using RecordCall = int(__cdecl*)(ScheduleRecord*);
+    using RecordCall = int(__cdecl *)(ScheduleRecord *);
     auto read = ByOrdinal<RecordCall>(library, 9);
     auto write = ByOrdinal<RecordCall>(library, 6);
-    auto set = ByOrdinal<int(__cdecl*)(BroadcastTimeTable*)>(library, 7);
+    auto set = ByOrdinal<int(__cdecl *)(BroadcastTimeTable *)>(library, 7);
     ASSERT_TRUE(read && write && set);
     EXPECT_EQ(nullptr, GetProcAddress(library, MAKEINTRESOURCEA(8)));
-    for (const char* name :
+    for (const char *name :
          {"ReadScheduleRecord", "WriteScheduleRecord", "SetBroadcastTimes", "_ReadScheduleRecord"})
         EXPECT_EQ(nullptr, GetProcAddress(library, name)) << name;
 
@@ -234,7 +234,7 @@ TEST_F(Wakeplan, ShowToolPrintsTheRecordAndTheWindows) {
     DWORD exitCode = 0;
     std::string shown = RunCaptured(BinFolder() + "\\wakeplan-show.exe", exitCode);
     EXPECT_EQ(0u, exitCode);
-    for (const char* expected :
+    for (const char *expected :
          {"enabled:        1 (daily automatic acquisition)", "daily window:   06:10 - 23:50",
           "next start:     2026/12/09 (Wed, day of week 4) 06:10:00.000",
           "flags:          0x80000005", "(bit 31): yes", "(bit 30):      no",
