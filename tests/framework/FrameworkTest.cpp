@@ -102,7 +102,7 @@ TEST(Dispatch, AFileErrorLeavingAHandlerIsReportedWithTheStopIconAndTheDialogGoe
                 continue;
             seen.push_back(ReadMessageBox(box));
             PostMessageA(box, WM_COMMAND, IDOK, 0);
-            WaitForWindowGone(GetCurrentProcessId(), app.Title(), 5000);
+            WaitForWindowClosed(box, 5000);
         }
     });
     PostMessageA(dialog.m_hWnd, WM_APP, 0, 0);
@@ -133,7 +133,7 @@ TEST(AppMessageBox, HasTheTitleAsCaptionAndTheExclamationIconUnlessAnIconIsNamed
                 return;
             seen.push_back(ReadMessageBox(box));
             PostMessageA(box, WM_COMMAND, IDOK, 0);
-            WaitForWindowGone(GetCurrentProcessId(), app.Title(), 5000);
+            WaitForWindowClosed(box, 5000);
         }
     });
     app.MessageBox("\x8A\xF9\x82\xC9"); // 既に

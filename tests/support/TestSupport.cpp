@@ -223,14 +223,13 @@ HWND WaitForWindow(DWORD processId, const std::string &title, const char *classN
     }
 }
 
-bool WaitForWindowGone(DWORD processId, const std::string &title, DWORD milliseconds) {
-    for (DWORD waited = 0;; waited += 50) {
-        if (!Search(processId, &title, nullptr).found)
-            return true;
+bool WaitForWindowClosed(HWND window, DWORD milliseconds) {
+    for (DWORD waited = 0; IsWindow(window); waited += 20) {
         if (waited >= milliseconds)
             return false;
-        Sleep(50);
+        Sleep(20);
     }
+    return true;
 }
 
 int CountWindows(DWORD processId, const char *className) {
