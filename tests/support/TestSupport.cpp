@@ -183,6 +183,7 @@ struct WindowSearch {
     DWORD processId;
     const std::string *title;
     const char *className;
+    bool hiddenToo;
     HWND found;
     int count;
 };
@@ -191,7 +192,7 @@ BOOL CALLBACK MatchWindow(HWND window, LPARAM parameter) {
     WindowSearch *search = reinterpret_cast<WindowSearch *>(parameter);
     DWORD owner = 0;
     GetWindowThreadProcessId(window, &owner);
-    if (owner != search->processId || !IsWindowVisible(window))
+    if (owner != search->processId || (!search->hiddenToo && !IsWindowVisible(window)))
         return TRUE;
     if (search->className) {
         char name[64] = {};
@@ -206,21 +207,33 @@ BOOL CALLBACK MatchWindow(HWND window, LPARAM parameter) {
     return TRUE;
 }
 
-WindowSearch Search(DWORD processId, const std::string *title, const char *className) {
-    WindowSearch search{processId, title, className, nullptr, 0};
+WindowSearch Search(DWORD processId, const std::string *title, const char *className,
+                    bool hiddenToo = false) {
+    WindowSearch search{processId, title, className, hiddenToo, nullptr, 0};
     EnumWindows(MatchWindow, (LPARAM)&search);
     return search;
 }
 } // namespace
 
-HWND WaitForWindow(DWORD processId, const std::string &title, const char *className,
-                   DWORD milliseconds) {
+namespace {
+HWND WaitFor(DWORD processId, const std::string &title, const char *className, bool hiddenToo,
+             DWORD milliseconds) {
     for (DWORD waited = 0;; waited += 50) {
-        HWND found = Search(processId, &title, className).found;
+        HWND found = Search(processId, &title, className, hiddenToo).found;
         if (found || waited >= milliseconds)
             return found;
         Sleep(50);
     }
+}
+} // namespace
+
+HWND WaitForWindow(DWORD processId, const std::string &title, const char *className,
+                   DWORD milliseconds) {
+    return WaitFor(processId, title, className, false, milliseconds);
+}
+
+HWND WaitForHiddenWindow(DWORD processId, const std::string &title, DWORD milliseconds) {
+    return WaitFor(processId, title, nullptr, true, milliseconds);
 }
 
 bool WaitForWindowClosed(HWND window, DWORD milliseconds) {

@@ -79,6 +79,8 @@ private:
 // Waits for a top-level window of the process with this title (and class, if given).
 HWND WaitForWindow(DWORD processId, const std::string &title, const char *className = nullptr,
                    DWORD milliseconds = 10000);
+// The same for a window that may be hidden (a program that works unseen).
+HWND WaitForHiddenWindow(DWORD processId, const std::string &title, DWORD milliseconds = 10000);
 // Waits until the window has been destroyed.
 bool WaitForWindowClosed(HWND window, DWORD milliseconds = 10000);
 // Counts the process's visible top-level windows with this class.

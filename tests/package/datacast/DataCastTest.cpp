@@ -14,31 +14,7 @@ struct Station {
 };
 const Station feedStations[] = {{"TSTA", "テレビ東京"}, {"TS-B", "Test Station B"}};
 
-// The receiver's window is hidden, so it is looked for whether visible or not.
-struct Search {
-    DWORD processId;
-    HWND found;
-};
-
-BOOL CALLBACK MatchReceiver(HWND window, LPARAM parameter) {
-    Search *search = reinterpret_cast<Search *>(parameter);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner == search->processId && WindowText(window) == ReceiverTitle)
-        search->found = window;
-    return TRUE;
-}
-
-HWND WaitForReceiver(DWORD processId) {
-    for (int waited = 0; waited < 10000; waited += 50) {
-        Search search{processId, nullptr};
-        EnumWindows(MatchReceiver, (LPARAM)&search);
-        if (search.found)
-            return search.found;
-        Sleep(50);
-    }
-    return nullptr;
-}
+HWND WaitForReceiver(DWORD processId) { return WaitForHiddenWindow(processId, ReceiverTitle); }
 
 bool WaitForFile(const std::string &path, DWORD milliseconds) {
     for (DWORD waited = 0; !FileExists(path); waited += 20) {
