@@ -25,31 +25,31 @@ void CEpgCommandLineInfo::ParseParam(const char *param, BOOL flag, BOOL last) {
         acquire.autoMode = 1;
 }
 
-// True when another instance holds the mutex. A mutex that already exists
-// when this instance creates it means that two instances started at the same
-// moment: the later one counts as the second.
-bool CEpgApp::AnotherInstanceRuns() {
+// Returns another instance's handle of the mutex, or null when this instance
+// is the only one (it then holds the mutex in m_hRunningMutex). A mutex that
+// already exists when this instance creates it means that two instances
+// started at the same moment: the later one counts as the second.
+HANDLE CEpgApp::OtherInstance() {
     HANDLE other = OpenMutexA(MUTEX_ALL_ACCESS, FALSE, RunningMutexName);
-    if (other) {
-        CloseHandle(other);
-        return true;
-    }
+    if (other)
+        return other;
     HANDLE created = CreateMutexA(nullptr, FALSE, RunningMutexName);
-    if (created && GetLastError() == ERROR_ALREADY_EXISTS) {
-        CloseHandle(created);
-        return true;
-    }
+    if (created && GetLastError() == ERROR_ALREADY_EXISTS)
+        return created;
     m_hRunningMutex = created;
-    return false;
+    return nullptr;
 }
 
 BOOL CEpgApp::InitInstance() {
     CEpgCommandLineInfo commandLine;
     ParseCommandLine(commandLine);
 
-    if (AnotherInstanceRuns()) {
+    if (HANDLE other = OtherInstance()) {
+        // The handle is kept while the message is on screen: until it is
+        // closed the name stays taken, even if the first instance ends.
         if (!acquire.autoMode)
             MessageBox(AlreadyRunningMessage);
+        CloseHandle(other);
         return FALSE;
     }
     if (CheckChannelTable(&acquire.adamsChannel) != ChannelFound) {

@@ -23,7 +23,7 @@ public:
     void RemoveAdamsBackup();
 
 private:
-    bool AnotherInstanceRuns();
+    HANDLE OtherInstance();
 };
 
 // Name of the mutex that marks a running instance.

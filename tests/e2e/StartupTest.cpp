@@ -67,14 +67,22 @@ TEST_F(StartupTest, ASecondManualStartSaysSoOnceAndLeavesTheFirstAlone) {
     EXPECT_EQ(AlreadyRunning, view.text);
     EXPECT_EQ(IconOfAnotherProcess, view.icon);        // the exclamation icon, checked in-process
     EXPECT_EQ(1, CountWindows(second.Id(), "#32770")); // no dialog of its own
-    PostMessageA(box, WM_COMMAND, IDOK, 0);
-    EXPECT_EQ(0, second.Wait(10000));
 
     // The first instance still runs, its copy intact.
     EXPECT_TRUE(IsWindow(dialog));
     EXPECT_EQ((std::vector<std::string>{"ANHK1208.ep1", "Ep000001.tct"}), ListFolder(Temp()));
+
+    // While the refusal is on screen the name stays taken, even once the first has ended.
     ClickButton(dialog, IDCANCEL);
     EXPECT_EQ(0, first.Wait(10000));
+    ChildProcess third(Program());
+    HWND thirdBox = WaitForWindow(third.Id(), "Pelmar", "#32770");
+    ASSERT_NE(nullptr, thirdBox);
+    EXPECT_EQ(AlreadyRunning, ReadMessageBox(thirdBox).text);
+    PostMessageA(thirdBox, WM_COMMAND, IDOK, 0);
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(0, third.Wait(10000));
+    EXPECT_EQ(0, second.Wait(10000));
 }
 
 TEST_F(StartupTest, ASecondAutomaticStartEndsSilently) {
