@@ -92,11 +92,16 @@ TEST_F(StartupCopyTest, WithoutARegisteredFolderNothingIsCopiedOrDeleted) {
     app.RemoveAdamsBackup();
     EXPECT_EQ((std::vector<std::string>{"keep.ep1"}), ListFolder(Temp()));
 
-    // An empty value is no folder either: "\Temp\" at the drive's root stays untouched.
+    // An empty value is no folder either: "\Temp\" at the root of the current
+    // drive (the test makes C: current) stays untouched.
     SetRegistryText(HKEY_CURRENT_USER, AdamsKeyPath, "Adams-E", "");
     CreateDirectoryA("C:\\Temp", nullptr);
     WriteFile("C:\\Temp\\pelmar-user-file.txt", "the user's");
+    char current[MAX_PATH];
+    GetCurrentDirectoryA(sizeof current, current);
+    SetCurrentDirectoryA("C:\\");
     app.RemoveAdamsBackup();
+    SetCurrentDirectoryA(current);
     EXPECT_TRUE(FileExists("C:\\Temp\\pelmar-user-file.txt"));
     DeleteFileA("C:\\Temp\\pelmar-user-file.txt");
 }

@@ -155,7 +155,10 @@ TEST_F(ChannelTableTest, UnregisteredFolderLeavesTheChannelAlone) {
 TEST_F(ChannelTableTest, StationNamesMatchExactlyWithinTheirField) {
     auto channels = Channels(12);
     channels[3].stationName = "ＮＨＫ表示";
-    channels[11].stationName = std::string(32, 'Z'); // fills the field, no terminator
+    // Fills the field, no terminator; the mark after it (4, not the ADAMS
+    // mark) would lengthen a name read past the field.
+    channels[11].stationName = std::string(32, 'Z');
+    channels[11].mark = 4;
     WriteChannelTable(folder.Path(), channels);
     EXPECT_EQ(0, FindStationName("ＮＨＫ表示"));
     EXPECT_EQ(1, FindStationName("Station12")); // replaced by the long name
@@ -166,13 +169,20 @@ TEST_F(ChannelTableTest, StationNamesMatchExactlyWithinTheirField) {
 }
 
 TEST_F(ChannelTableTest, APathThatDoesNotFitIsNotOpened) {
-    // 250 characters + "\ChTable.dat" exceeds the 256-byte path: cut, it would name another file.
-    std::string folderName =
-        folder.Path() + "\\" + std::string(250 - folder.Path().size() - 1, 'd');
-    SetRegistryText(HKEY_LOCAL_MACHINE, ChannelKeyPath, "Install Path", folderName);
+    // 245 characters + "\ChTable.dat" exceeds the 256-byte path. Cut to 255
+    // characters it would name "ChTable.d" in that folder, a marked table here.
+    std::string longFolder =
+        folder.Path() + "\\" + std::string(245 - folder.Path().size() - 1, 'd');
+    ASSERT_TRUE(CreateDirectoryA(longFolder.c_str(), nullptr));
+    WriteChannelTable(longFolder, {{"Cut", 1}});
+    std::string cutPath = longFolder + "\\ChTable.d";
+    ASSERT_EQ(255u, cutPath.size());
+    ASSERT_TRUE(MoveFileA((longFolder + "\\ChTable.dat").c_str(), cutPath.c_str()));
+    SetRegistryText(HKEY_LOCAL_MACHINE, ChannelKeyPath, "Install Path", longFolder);
     uint32_t channel = 0;
     EXPECT_EQ(ChannelNotMarked, CheckChannelTable(&channel));
     EXPECT_EQ(NoAdamsChannel, channel);
+    EXPECT_EQ(1, FindStationName("Cut"));
 }
 
 } // namespace

@@ -70,13 +70,18 @@ TEST_F(FreshnessTest, TheFolderValueMayHoldAtMost127Characters) {
     SetRegistryText(HKEY_LOCAL_MACHINE, EpgKeyPath, "EPG data", tooLong);
     EXPECT_EQ(StatusNoData, CheckEpgFreshness());
 
-    // A missing value names no folder: the root of the drive is not looked at.
+    // A missing value names no folder: the root of the current drive is not
+    // looked at (the test makes C: current, where the trap lies).
     WriteFile("C:\\Ep000001.tct", "not the guide data");
     HKEY key;
     RegOpenKeyExA(HKEY_LOCAL_MACHINE, EpgKeyPath, 0, KEY_SET_VALUE, &key);
     RegDeleteValueA(key, "EPG data");
     RegCloseKey(key);
+    char current[MAX_PATH];
+    GetCurrentDirectoryA(sizeof current, current);
+    SetCurrentDirectoryA("C:\\");
     EXPECT_EQ(StatusNoData, CheckEpgFreshness());
+    SetCurrentDirectoryA(current);
     DeleteFileA("C:\\Ep000001.tct");
 }
 
