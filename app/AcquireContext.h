@@ -22,6 +22,8 @@ struct BroadcastWindow {
     uint16_t endMinute;
 };
 static_assert(sizeof(BroadcastWindow) == 8, "broadcast windows are 8 bytes in the scheduler");
+// The most windows of one day that the dialog keeps from the schedule file.
+constexpr int MaxBroadcastWindows = 24;
 
 constexpr int NameBufferSize = 256;
 constexpr int ConflictNameSize = 64;

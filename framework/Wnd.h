@@ -32,6 +32,8 @@ public:
         return (int)SendMessage(LB_INSERTSTRING, (WPARAM)index, (LPARAM)text);
     }
     std::string GetText(int index) const;
+    int GetCurSel() const { return (int)SendMessage(LB_GETCURSEL); }
+    int SetCurSel(int index) { return (int)SendMessage(LB_SETCURSEL, (WPARAM)index); }
 };
 
 class CComboBox : public CWnd {

@@ -32,6 +32,9 @@
 #define IDC_ALWAYS_RECEIVE 1023
 #define IDC_AUTO_ADJUST 1024
 
+// Controls of the abort notice (147)
+#define IDC_NOTICE_NAME 1025
+
 #ifndef IDC_STATIC
 #define IDC_STATIC (-1)
 #endif

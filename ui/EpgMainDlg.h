@@ -8,7 +8,6 @@
 
 class CAbortNoticeDlg;
 
-constexpr int MaxBroadcastWindows = 24;
 constexpr int HourItemCount = 25;
 constexpr int MinuteItemCount = 6;
 constexpr int ItemSlotSize = 10;
@@ -22,6 +21,21 @@ public:
     // value ticks radio 1000 and disables them. The list stays enabled.
     void SelectReceiveMode(int mode);
 
+    // The broadcast-time list (schedule/TimeList.cpp). Each returns 1 when done.
+    int ReloadScheduleRecord();
+    int ReadBroadcastSchedule();
+    int FillTimeList();
+    int FillDefaultTimes();
+
+    // The settings stores (schedule/Settings.cpp): 0 stored, else the failure.
+    int StoreManualSetting();
+    int StoreDailySetting();
+    int UpdateNextStart(int force);
+    int StoreBroadcastTimes();
+
+    // The notice over the dialog after the tuner was yielded (tuner/AbortNotice.cpp).
+    void ShowAbortNotice();
+
     BroadcastWindow broadcastWindows[MaxBroadcastWindows] = {};
     BroadcastTimeTable schedTable = {};
     ScheduleRecord schedRecord = {};
@@ -30,6 +44,8 @@ public:
     char minuteItems[MinuteItemCount][ItemSlotSize] = {};
     int broadcastWindowCount = 0;
     int lastEndHourIndex = 0;
+    // The hour of the first item of the hour combos: position p stands for hourBase + p.
+    int hourBase = 0;
     HWND receiverWindow = nullptr;
     CButton manualButton;
     CListBox timeList;
@@ -54,6 +70,8 @@ protected:
     void OnCheckAutoAdjust();
 
 private:
+    void EmptyTimeBoxes();
+    void AddMinuteItems();
     void OnRadio(int mode);
     void EnableTimeCombos(BOOL enable);
     void SetCheckBox(int id, uint32_t flag);

@@ -4,35 +4,6 @@
 #include <sstream>
 #include <stdexcept>
 
-time_t LocalMoment(int year, int month, int day, int hour, int minute) {
-    tm fields = {};
-    fields.tm_year = year - 1900;
-    fields.tm_mon = month - 1;
-    fields.tm_mday = day;
-    fields.tm_hour = hour;
-    fields.tm_min = minute;
-    fields.tm_isdst = -1;
-    return mktime(&fields);
-}
-
-void SetFileTimes(const std::string &path, time_t moment) {
-    auto toFileTime = [](time_t moment) {
-        ULARGE_INTEGER value;
-        value.QuadPart = ((ULONGLONG)moment + 11644473600ULL) * 10000000ULL;
-        FILETIME fileTime = {value.LowPart, value.HighPart};
-        return fileTime;
-    };
-    HANDLE file = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        throw std::runtime_error("cannot set the times of " + path);
-    FILETIME fileTime = toFileTime(moment);
-    BOOL set = SetFileTime(file, &fileTime, nullptr, &fileTime);
-    CloseHandle(file);
-    if (!set)
-        throw std::runtime_error("cannot set the times of " + path);
-}
-
 std::string Ep1Content(const std::string &stationName) {
     std::string content(11, 'h');
     content += (char)(unsigned char)stationName.size();

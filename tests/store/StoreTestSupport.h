@@ -4,11 +4,6 @@
 #include <ctime>
 #include <string>
 
-// A local calendar moment as the clock gives it.
-time_t LocalMoment(int year, int month, int day, int hour = 12, int minute = 0);
-// Dates a file: its creation and last-write times. Wine reports a file's
-// creation time from its last-write time, so the two are set together.
-void SetFileTimes(const std::string &path, time_t moment);
 // The plain content of an ".ep1" day file that names its station.
 std::string Ep1Content(const std::string &stationName);
 // The received form of a day file (header, compressed and scrambled body).

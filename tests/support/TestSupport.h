@@ -3,6 +3,7 @@
 #pragma once
 #include <windows.h>
 #include <cstdint>
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -59,6 +60,12 @@ public:
 private:
     HANDLE handle;
 };
+
+// A local calendar moment as the clock gives it.
+time_t LocalMoment(int year, int month, int day, int hour = 12, int minute = 0);
+// Dates a file: its creation and last-write times. Wine reports a file's
+// creation time from its last-write time, so the two are set together.
+void SetFileTimes(const std::string &path, time_t moment);
 
 // The folder of the test program: the program and the tools lie beside it.
 std::string BinFolder();
