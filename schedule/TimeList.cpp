@@ -111,7 +111,7 @@ int CEpgMainDlg::FillTimeList() {
             break;
         AddItem(hourItems[n], "%2d", hour, hour, startHourCombo, &endHourCombo);
     }
-    // The end of the range: the hour after the last window, at most "24".
+    // The end of the range: the hour after the last window; from 24 on, the last window's own hour.
     int endText = last.endHour + 1 > 24 ? last.endHour : last.endHour + 1;
     AddItem(hourItems[n], "%2d", endText, first.endHour + n, endHourCombo);
     lastEndHourIndex = n;

@@ -137,7 +137,7 @@ TEST_F(SettingsTest, AtTheEndOfAnAutomaticRunTheDateMovesOnUnlessItIsTomorrowsAl
 
     // A scheduler that cannot write: its result comes back.
     SetSchedulerSwitch("FailWrite", 1);
-    EXPECT_NE(0, dialog.UpdateNextStart(0));
+    EXPECT_EQ(1, dialog.UpdateNextStart(0));
 }
 
 TEST_F(SettingsTest, TheManualSettingHandsOverAnEmptyTableAndThenStoresItsChoice) {

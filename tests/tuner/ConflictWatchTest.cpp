@@ -23,8 +23,9 @@ TEST_F(ConflictWatchTest, WithoutAKnownWindowBothFieldsStayAsTheyWere) {
     Open("bitcast browser");
     Open("bitcastBar Base x");
     strcpy(acquire.conflictName, "earlier");
+    acquire.conflictFound = 7; // neither cleared nor set
     WatchConflicts();
-    EXPECT_EQ(0u, acquire.conflictFound);
+    EXPECT_EQ(7u, acquire.conflictFound);
     EXPECT_STREQ("earlier", acquire.conflictName);
 }
 
