@@ -78,12 +78,16 @@ void FormatFileError(const CFileException &error, char *text, size_t size) {
     snprintf(text, size, form, error.fileName);
 }
 
+int AppMessageBox(const char *text, UINT type) {
+    if (CWinApp *app = CWinApp::Current())
+        return app->MessageBox(text, type);
+    if ((type & MB_ICONMASK) == 0)
+        type |= MB_ICONEXCLAMATION;
+    return ::MessageBoxA(nullptr, text, nullptr, type);
+}
+
 void ReportFileError(const CFileException &error) {
     char text[MAX_PATH + 128];
     FormatFileError(error, text, sizeof text);
-    CWinApp *app = CWinApp::Current();
-    if (app)
-        app->MessageBox(text, MB_OK | MB_ICONSTOP);
-    else
-        ::MessageBoxA(nullptr, text, nullptr, MB_OK | MB_ICONSTOP);
+    AppMessageBox(text, MB_OK | MB_ICONSTOP);
 }

@@ -45,6 +45,9 @@ private:
     char title[MAX_PATH] = {};
 };
 
+// An application message box through the running application object; a
+// plain one with the same icon rule when there is none.
+int AppMessageBox(const char *text, UINT type = MB_OK);
 // The standard file-error message, naming the file, with the stop icon.
 void ReportFileError(const CFileException &error);
 // The text of that message (kept apart so that it can be checked).

@@ -111,6 +111,9 @@ void CDialog::EndDialog(int result) {
         modalResult = result;
         modalDone = true;
         ShowWindow(m_hWnd, SW_HIDE);
+        // Reached inside a message sent from another thread, the modal loop
+        // still waits in GetMessage: a posted message lets it see the end now.
+        PostMessageA(m_hWnd, WM_NULL, 0, 0);
     } else if (m_hWnd) {
         DestroyWindow(m_hWnd);
     }
@@ -156,13 +159,35 @@ bool CDialog::OnMessage(UINT, WPARAM, LPARAM, LRESULT &) {
     return false;
 }
 
-LRESULT CDialog::Default(UINT message, WPARAM wParam, LPARAM lParam) {
-    return DefDlgProcA(m_hWnd, message, wParam, lParam);
+namespace {
+// Messages whose result is the dialog procedure's own return value, not the
+// one kept in DWLP_MSGRESULT.
+bool ReturnsResultDirectly(UINT message) {
+    switch (message) {
+    case WM_CTLCOLORMSGBOX:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSCROLLBAR:
+    case WM_CTLCOLORSTATIC:
+    case WM_COMPAREITEM:
+    case WM_VKEYTOITEM:
+    case WM_CHARTOITEM:
+    case WM_QUERYDRAGICON:
+    case WM_INITDIALOG:
+        return true;
+    default:
+        return false;
+    }
 }
+} // namespace
 
 INT_PTR CDialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     LRESULT result = 0;
     if (OnMessage(message, wParam, lParam, result)) {
+        if (ReturnsResultDirectly(message))
+            return (INT_PTR)result;
         SetWindowLongPtrA(m_hWnd, DWLP_MSGRESULT, result);
         return TRUE;
     }

@@ -43,10 +43,10 @@ protected:
     // Called after the window is gone; a heap-owned modeless dialog deletes itself here.
     virtual void PostNcDestroy() {}
     // The dialog's message map: handle a message and return true, or return
-    // false to let the base and default processing have it.
+    // false to pass it on to the base and to default processing (the only
+    // way to pass it on: calling the default dialog procedure from here
+    // would enter this dialog's procedure again, without end).
     virtual bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT &result);
-    // Lets default processing have a message that a handler passes on.
-    LRESULT Default(UINT message, WPARAM wParam, LPARAM lParam);
 
 private:
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);

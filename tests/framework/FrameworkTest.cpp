@@ -122,6 +122,38 @@ TEST(Dispatch, AFileErrorLeavingAHandlerIsReportedWithTheStopIconAndTheDialogGoe
     EXPECT_EQ(2, dialog.handled);
 }
 
+// Ends itself when another thread sends it WM_APP.
+class EndedFromAnotherThread : public CDialog {
+public:
+    EndedFromAnotherThread() : CDialog(IDD_VERSION_DIALOG) {}
+
+protected:
+    bool OnMessage(UINT message, WPARAM, LPARAM, LRESULT &) override {
+        if (message != WM_APP)
+            return false;
+        EndDialog(IDOK);
+        return true;
+    }
+};
+
+TEST(Dispatch, AModalDialogEndedInsideASentMessageEndsAtOnce) {
+    EndedFromAnotherThread dialog;
+    std::thread other([&] {
+        HWND window =
+            WaitForWindow(GetCurrentProcessId(), "\xCA\xDE\xB0\xBC\xDE\xAE\xDD\x8F\xEE\x95\xF1",
+                          "#32770", 10000); // ﾊﾞｰｼﾞｮﾝ情報
+        SendMessageA(window, WM_APP, 0, 0);
+        // Nothing else arrives; should the loop still wait, this frees it after the test's limit.
+        Sleep(3000);
+        PostMessageA(window, WM_NULL, 0, 0);
+    });
+    DWORD start = GetTickCount();
+    EXPECT_EQ(IDOK, dialog.DoModal());
+    DWORD waited = GetTickCount() - start;
+    other.join();
+    EXPECT_LT(waited, 2500u);
+}
+
 TEST(AppMessageBox, HasTheTitleAsCaptionAndTheExclamationIconUnlessAnIconIsNamed) {
     TestApp app;
     app.SetTitleFromModule();
