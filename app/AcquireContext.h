@@ -4,6 +4,7 @@
 #pragma once
 #include <windows.h>
 #include <cstdint>
+#include <ctime>
 
 // How far the acquisition has come; 0 to 3 are also the freshness results.
 enum AcquireStatus : int8_t {
@@ -37,9 +38,9 @@ struct AcquireContext {
     uint32_t receiverRunning;
     uint32_t callbackEvent; // 0, 7 (registered) or 9 (another program asked for the tuner)
     int32_t lastResult;     // result of the last tuner library call
-    UINT_PTR resourceHandle;
-    UINT_PTR callbackHandle;
-    uint32_t resourceGranted;
+    HANDLE resourceHandle;
+    HANDLE callbackHandle;
+    DWORD resourceGranted; // 0: another program holds the tuner
     char requesterName[NameBufferSize];
     char noticeName[NameBufferSize];
     uint32_t conflictFound;
@@ -50,7 +51,7 @@ struct AcquireContext {
     uint32_t storedReceiveMode;     // the schedule record's enabled word as last read
     char epgDateText[DateTextSize]; // date of the guide data, "%Y/%m/%d"
     uint32_t timerId;               // id of the last timer tick, 0 before the first
-    SYSTEMTIME deadline;            // when the timer started + 30 or + 8 minutes
+    time_t deadline;                // when the timer started + 30 or + 8 minutes
 };
 
 extern AcquireContext acquire;

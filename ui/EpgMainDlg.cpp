@@ -20,13 +20,27 @@ void CEpgMainDlg::DoDataExchange(CDataExchange *pDX) {
     DDX_Text(pDX, IDC_DATA_DATE, dataDateText);
 }
 
-BOOL CEpgMainDlg::OnInitDialog() {
-    CDialog::OnInitDialog();
-    return TRUE;
-}
-
-bool CEpgMainDlg::OnMessage(UINT message, WPARAM wParam, LPARAM, LRESULT &) {
-    if (message != WM_COMMAND || HIWORD(wParam) != BN_CLICKED)
+bool CEpgMainDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT &result) {
+    switch (message) {
+    case WM_SYSCOMMAND:
+        return OnSysCommand((UINT)wParam, lParam);
+    case WM_PAINT:
+        return OnPaint();
+    case WM_QUERYDRAGICON:
+        result = (LRESULT)OnQueryDragIcon();
+        return true;
+    case WM_CLOSE:
+        OnClose();
+        return false; // on to default processing, which cancels the dialog
+    case WM_TIMER:
+        OnTimer(wParam);
+        return true;
+    case WM_COMMAND:
+        break;
+    default:
+        return false;
+    }
+    if (HIWORD(wParam) != BN_CLICKED)
         return false;
     switch (LOWORD(wParam)) {
     case IDC_RADIO_MANUAL:

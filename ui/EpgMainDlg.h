@@ -3,6 +3,7 @@
 #pragma once
 #include "AcquireContext.h"
 #include "Dialog.h"
+#include "File.h"
 #include "Wakeplan.h"
 #include <string>
 
@@ -33,6 +34,12 @@ public:
     int UpdateNextStart(int force);
     int StoreBroadcastTimes();
 
+    // Reception (tuner/Reception.cpp): take the tuner on the ADAMS channel and
+    // start the receiver; after a request, stop the receiver and tell the
+    // user; at the end, stop the receiver and give the tuner back.
+    void OpenTuner();
+    void YieldAfterRequest();
+    void ReleaseTuner();
     // The notice over the dialog after the tuner was yielded (tuner/AbortNotice.cpp).
     void ShowAbortNotice();
 
@@ -61,15 +68,40 @@ public:
 
 protected:
     void DoDataExchange(CDataExchange *pDX) override;
+    // Start-up (ui/StartUp.cpp).
     BOOL OnInitDialog() override;
+    // Timer and end paths (ui/EndPaths.cpp).
+    void OnOK() override;
+    void OnCancel() override;
+    void OnClose();
+    void OnTimer(UINT_PTR id);
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT &result) override;
 
     void OnRadioManual();
     void OnRadioDaily();
     void OnCheckAlwaysReceive();
     void OnCheckAutoAdjust();
+    // The window menu, the minimised icon and the drag icon (app/VersionDlg.cpp).
+    bool OnSysCommand(UINT id, LPARAM parameter);
+    bool OnPaint();
+    HICON OnQueryDragIcon();
 
 private:
+    void StartAutomatic();
+    void StartManual();
+    void StartTimer(UINT period, time_t runFor);
+    void StopReceiver();
+    // The next start, the time list and the broadcast windows, at the end of an automatic run.
+    void RenewSchedule();
+    // Runs steps of an unattended run. A file error there is dropped: nobody
+    // could answer its message, and the run must still go on and end.
+    template <typename Steps> static void Unattended(Steps steps) {
+        try {
+            steps();
+        } catch (const CFileException &) {
+        }
+    }
+
     void EmptyTimeBoxes();
     void AddMinuteItems();
     void OnRadio(int mode);

@@ -107,3 +107,41 @@ TEST_F(StartupCopyTest, WithoutARegisteredFolderNothingIsCopiedOrDeleted) {
 }
 
 } // namespace
+
+namespace {
+
+// What Explorer shows of the program: its version resource.
+TEST(VersionResource, NamesTheProgramItsVersionAndItsMakerInJapanese) {
+    std::string program = BinFolder() + "\\Pelmar.exe";
+    DWORD size = GetFileVersionInfoSizeA(program.c_str(), nullptr);
+    ASSERT_NE(0u, size);
+    std::vector<char> info(size);
+    ASSERT_TRUE(GetFileVersionInfoA(program.c_str(), 0, size, info.data()));
+    VS_FIXEDFILEINFO *fixed = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(VerQueryValueA(info.data(), "\\", (void **)&fixed, &length));
+    EXPECT_EQ(MAKELONG(4, 1), fixed->dwFileVersionMS);
+    EXPECT_EQ(MAKELONG(1, 0), fixed->dwFileVersionLS);
+    EXPECT_EQ(fixed->dwFileVersionMS, fixed->dwProductVersionMS);
+    WORD *translation = nullptr;
+    ASSERT_TRUE(
+        VerQueryValueA(info.data(), "\\VarFileInfo\\Translation", (void **)&translation, &length));
+    EXPECT_EQ(0x0411, translation[0]);
+    EXPECT_EQ(1200, translation[1]);
+    auto field = [&](const char *name) {
+        char *text = nullptr;
+        std::string path = std::string("\\StringFileInfo\\041104b0\\") + name;
+        return VerQueryValueA(info.data(), path.c_str(), (void **)&text, &length)
+                   ? std::string(text)
+                   : "(none)";
+    };
+    EXPECT_EQ("Pelmar", field("ProductName"));
+    EXPECT_EQ("Pelmar", field("InternalName"));
+    EXPECT_EQ("Pelmar", field("FileDescription"));
+    EXPECT_EQ("Pelmar.EXE", field("OriginalFilename"));
+    EXPECT_EQ("1.4.0.1", field("FileVersion"));
+    EXPECT_EQ("Pelmar project", field("CompanyName"));
+    EXPECT_EQ("(C) 2026 Pelmar project", field("LegalCopyright"));
+}
+
+} // namespace

@@ -3,7 +3,7 @@
 // scheduler stand-in storing into a folder of the test.
 #pragma once
 #include "AcquireContext.h"
-#include "EpgMainDlg.h"
+#include "PartsDialog.h"
 #include "TestSupport.h"
 #include <gtest/gtest.h>
 #include <string>
@@ -45,5 +45,5 @@ protected:
     TempFolder epgData{"dialog-epgdata"};
     TempFolder channels{"dialog-channels"};
     TempFolder scheduler{"dialog-scheduler"};
-    CEpgMainDlg dialog;
+    CPartsDialog dialog;
 };

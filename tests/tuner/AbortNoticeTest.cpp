@@ -1,6 +1,6 @@
 #include "AbortNoticeDlg.h"
 #include "AcquireContext.h"
-#include "EpgMainDlg.h"
+#include "PartsDialog.h"
 #include "TestSupport.h"
 #include "resource.h"
 #include <gtest/gtest.h>
@@ -42,7 +42,7 @@ protected:
         PostMessageA(GetFocus() ? GetFocus() : window, WM_KEYDOWN, key, 0);
         Pump(100);
     }
-    CEpgMainDlg dialog;
+    CPartsDialog dialog;
 };
 
 TEST_F(AbortNoticeTest, TheNoticeNamesTheRequesterWholeOnTopOfTheDialog) {

@@ -1,5 +1,5 @@
 #include "AcquireContext.h"
-#include "EpgMainDlg.h"
+#include "PartsDialog.h"
 #include "TestSupport.h"
 #include "resource.h"
 #include <gtest/gtest.h>
@@ -26,7 +26,7 @@ protected:
     }
     void Click(int id) { SendMessageA(Item(id), BM_CLICK, 0, 0); }
 
-    CEpgMainDlg dialog;
+    CPartsDialog dialog;
 };
 
 // Texts in code page 932, written as bytes so that they do not depend on the
@@ -105,6 +105,9 @@ TEST_F(MainDialogTest, DataExchangeBindsTheWrappersTheRadioGroupAndTheTexts) {
     EXPECT_TRUE(Checked(IDC_RADIO_MANUAL));
     EXPECT_FALSE(Checked(IDC_RADIO_DAILY));
     EXPECT_NE(nullptr, dialog.appIcon);
+    // Dragged while minimised, the dialog shows the program's icon.
+    EXPECT_EQ((LRESULT)LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_APP)),
+              SendMessageA(dialog.m_hWnd, WM_QUERYDRAGICON, 0, 0));
 
     dialog.receiveMode = 1;
     dialog.settableRangeText = "4:00～5:00";

@@ -1,0 +1,117 @@
+// The whole dialog in the test's own process, for what cannot be seen or
+// waited for from outside: an automatic run's deadline, the window menu.
+#include "Clock.h"
+#include "DialogFixture.h"
+#include "Rivolink.h"
+#include "resource.h"
+
+namespace {
+
+class EndPathsTest : public DialogFixture {
+protected:
+    void SetUp() override {
+        DialogFixture::SetUp();
+        acquire.adamsChannel = 6;
+        DWORD slow = 600000; // the receiver sends nothing while a case runs
+        SetRegistryBytes(HKEY_CURRENT_USER, "Software\\PackageStandIns\\DataCast",
+                         "StepMilliseconds", &slow, sizeof slow, REG_DWORD);
+    }
+    void TearDown() override {
+        if (HWND receiver = FindWindowA(nullptr, "DataCast - NORVELL"))
+            SendMessageA(receiver, WM_CLOSE, 0, 0);
+        DeleteRegistryTree(HKEY_CURRENT_USER, "Software\\PackageStandIns\\DataCast");
+        DialogFixture::TearDown();
+    }
+    bool TunerIsFree() {
+        DWORD granted = 0;
+        HANDLE resource = nullptr;
+        char holder[64];
+        if (RVL_OpenResource(&granted, &resource, RvlResourceTunerVbi, "Probe", 1, holder,
+                             sizeof holder) != RvlOk ||
+            !granted)
+            return false;
+        RVL_CloseResource(resource);
+        return true;
+    }
+};
+
+TEST_F(EndPathsTest, AnAutomaticRunEndsAtItsDeadlineAsByAbortAndOkOnlyMinimises) {
+    acquire.autoMode = 1;
+    WriteGuideData(time(nullptr) - 86400);
+    WriteSchedule(ScheduleRecords(HourlyWindows(6, 8)));
+    COpenDialog run;
+    ASSERT_TRUE(run.Create(IDD_EPGMAIN_DIALOG));
+    ASSERT_EQ(1u, acquire.tunerHeld);
+    ASSERT_EQ(1u, acquire.receiverRunning);
+    EXPECT_TRUE(IsIconic(run.m_hWnd));
+
+    // OK only puts the run out of the way.
+    ShowWindow(run.m_hWnd, SW_RESTORE);
+    run.OnOK();
+    EXPECT_TRUE(IsIconic(run.m_hWnd));
+    EXPECT_EQ(0u, acquire.stopRequested);
+
+    // Ticks before the deadline leave it running.
+    PumpMessages(2500);
+    ASSERT_TRUE(IsWindow(run.m_hWnd));
+    EXPECT_NE(0u, acquire.timerId);
+
+    // Past the deadline the next tick ends the run: tuner and receiver given
+    // back, the next start and the broadcast windows renewed.
+    SetCurrentTime(time(nullptr) + 31 * 60);
+    PumpMessages(2500);
+    EXPECT_FALSE(IsWindow(run.m_hWnd));
+    EXPECT_EQ(1u, acquire.stopRequested);
+    EXPECT_EQ(0u, acquire.tunerHeld);
+    EXPECT_EQ(0u, acquire.receiverRunning);
+    EXPECT_TRUE(TunerIsFree());
+    EXPECT_EQ(nullptr, FindWindowA(nullptr, "DataCast - NORVELL"));
+    EXPECT_NE(0, StoredRecord().nextStart[0]);
+    EXPECT_EQ(6, StoredTable().entries[0].startHour);
+}
+
+TEST_F(EndPathsTest, AManualStartWithTodaysDataShowsTheStoredChoiceAndStartsNoTimer) {
+    WriteGuideData(time(nullptr));
+    WriteSchedule(ScheduleRecords(HourlyWindows(6, 8)));
+    ScheduleRecord stored = {};
+    stored.enabled = 1;
+    stored.dailyWindow[0] = 7;
+    stored.dailyWindow[2] = 8;
+    stored.flags = FlagAutoTimeAdjust;
+    ASSERT_EQ(0, WriteScheduleRecord(&stored));
+    COpenDialog run;
+    ASSERT_TRUE(run.Create(IDD_EPGMAIN_DIALOG));
+
+    // The window menu: the version item after a separator; no Maximize, no Size.
+    HMENU menu = GetSystemMenu(run.m_hWnd, FALSE);
+    int count = GetMenuItemCount(menu);
+    ASSERT_GE(count, 2);
+    EXPECT_EQ(IDM_VERSIONINFO, (int)GetMenuItemID(menu, count - 1));
+    EXPECT_EQ(MF_SEPARATOR, GetMenuState(menu, count - 2, MF_BYPOSITION) & MF_SEPARATOR);
+    char item[64] = {};
+    GetMenuStringA(menu, count - 1, item, sizeof item, MF_BYPOSITION);
+    EXPECT_STREQ("Pelmar \x82\xCC\xCA\xDE\xB0\xBC\xDE\xAE\xDD\x8F\xEE\x95\xF1(&A)...", item);
+    EXPECT_EQ(-1, (int)GetMenuState(menu, SC_MAXIMIZE, MF_BYCOMMAND));
+    EXPECT_EQ(-1, (int)GetMenuState(menu, SC_SIZE, MF_BYCOMMAND));
+    EXPECT_NE(-1, (int)GetMenuState(menu, SC_MINIMIZE, MF_BYCOMMAND));
+    EXPECT_EQ((LRESULT)run.appIcon, SendMessageA(run.m_hWnd, WM_GETICON, ICON_BIG, 0));
+    EXPECT_EQ((LRESULT)run.appIcon, SendMessageA(run.m_hWnd, WM_GETICON, ICON_SMALL, 0));
+
+    // The stored daily choice, its window and the options; no timer waits for data.
+    EXPECT_EQ(1, run.receiveMode);
+    EXPECT_TRUE(IsDlgButtonChecked(run.m_hWnd, IDC_RADIO_DAILY));
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(run.m_hWnd, IDC_START_HOUR)));
+    EXPECT_EQ(1, (int)SendDlgItemMessageA(run.m_hWnd, IDC_START_HOUR, CB_GETCURSEL, 0, 0));
+    EXPECT_FALSE(IsDlgButtonChecked(run.m_hWnd, IDC_ALWAYS_RECEIVE));
+    EXPECT_TRUE(IsDlgButtonChecked(run.m_hWnd, IDC_AUTO_ADJUST));
+    EXPECT_EQ(0, acquire.deadline);
+    EXPECT_EQ(1u, acquire.tunerHeld);
+    EXPECT_EQ(1u, acquire.receiverRunning);
+
+    run.OnCancel(); // ends without storing anything
+    EXPECT_FALSE(IsWindow(run.m_hWnd));
+    EXPECT_TRUE(TunerIsFree());
+    EXPECT_EQ(0, StoredRecord().nextStart[0]);
+}
+
+} // namespace

@@ -1,0 +1,25 @@
+// Taking the tuner, driving the receiver, and yielding the tuner when
+// another program asks for it. The dialog's side is in CEpgMainDlg
+// (OpenTuner, YieldAfterRequest, ReleaseTuner); the library calls back here.
+#pragma once
+#include "Rivolink.h"
+
+// The name under which this program holds the tuner and refuses requests.
+extern const char TunerOwnerName[];
+// The receiver: how it is started, the title of its window, its messages.
+extern const char ReceiverCommand[];
+extern const char ReceiverWindowTitle[];
+constexpr UINT ReceiverStartMessage = 1827;
+constexpr UINT ReceiverStopMessage = 1826;
+
+// "%s is running, so guide-data acquisition is stopped".
+extern const char HolderRunningFormat[];
+// An application message box with acquire.conflictName in place of the format's %s.
+void ShowConflictMessage(const char *format);
+
+// The tuner library's callback. Event 7 brings the callback handle; event 9
+// a request from another program, answered in place: a request that does
+// not insist (level 0 or 1) is refused, any other is granted, and the first
+// one from a new program closes the resource while the tuner is held and
+// leaves the rest to the dialog's next timer tick (acquire.callbackEvent 9).
+int __stdcall TunerCallback(DWORD eventCode, UINT_PTR eventArgument, UINT_PTR context);
