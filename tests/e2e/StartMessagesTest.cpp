@@ -1,0 +1,124 @@
+// What a manual start tells the user when something is missing or in the way.
+#include "Installation.h"
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace {
+
+const std::string RegistryBroken =
+    "レジストリ情報が壊れています。\n 再インストールをしてください。";
+const std::string DataMayBeBroken = "受信データが壊れている可能性があります。\n"
+                                    "データを受信するまで、しばらくお待ちください。";
+const std::string ChannelFailed = "チャンネルの設定に失敗しました。";
+const std::string NoBroadcastTimes = "放送時間情報がありません。このプログラムを約１０分間\n"
+                                     "起動したままにしてください。\n";
+std::string HolderRunning(const std::string &name) {
+    return name + " が動作中のためEPGデータの取得を中止します。";
+}
+std::string CannotAcquire(const std::string &name) {
+    return "EPGデータを取得することができません。" + name +
+           " が動作していない時に\n本プログラムを起動してデータを取得してください。";
+}
+
+class StartMessagesTest : public ::testing::Test {
+protected:
+    std::string Tool(const std::string &name, const std::string &arguments) const {
+        return "\"" + BinFolder() + "\\" + name + "\" " + arguments;
+    }
+    // Whether the tuner is free: a viewer that asks without insisting gets it
+    // (a holder refuses such a request).
+    bool TunerIsFree() const {
+        ChildProcess viewer(Tool("tunerpeer.exe", "ask Probe 1"));
+        return viewer.Wait(10000) == 0;
+    }
+    void Cancel(RunningProgram &pelmar, HWND dialog) {
+        ClickButton(dialog, IDCANCEL);
+        EXPECT_EQ(0, pelmar.Wait(10000));
+    }
+    std::unique_ptr<Installation> installation = std::make_unique<Installation>();
+};
+
+TEST_F(StartMessagesTest, WithoutTheEpgRegistryKeyTheUserIsToldToReinstallAndNothingIsTuned) {
+    DeleteRegistryTree(HKEY_LOCAL_MACHINE, "Software\\Norvell\\TunerDesk\\EPG");
+    RunningProgram pelmar(*installation);
+    pelmar.ExpectBox("Pelmar", RegistryBroken, true);
+    HWND dialog = pelmar.MainWindow();
+    ASSERT_NE(nullptr, dialog);
+    EXPECT_FALSE(Enabled(dialog, 1001));
+    EXPECT_EQ(nullptr, FindWindowA(nullptr, "DataCast - NORVELL"));
+    EXPECT_TRUE(TunerIsFree());
+    Cancel(pelmar, dialog);
+}
+
+TEST_F(StartMessagesTest, ABrokenScheduleWithTodaysDataOffersTheDefaultRange) {
+    installation->WriteGuideData(time(nullptr));
+    WriteFile(installation->adams / "Ep000001.tct", "short"); // shorter than its header
+    installation->SetSwitch("DataCast", "StepMilliseconds", 600000);
+    RunningProgram pelmar(*installation);
+    pelmar.ExpectBox("Pelmar", DataMayBeBroken, true);
+    HWND dialog = pelmar.MainWindow();
+    ASSERT_NE(nullptr, dialog);
+    EXPECT_TRUE(Items(GetDlgItem(dialog, 1017)).empty());
+    EXPECT_EQ(18u, Items(GetDlgItem(dialog, 1010)).size());
+    EXPECT_EQ("24", Selected(GetDlgItem(dialog, 1012)));
+    EXPECT_TRUE(Enabled(dialog, 1001)); // today's data: the daily choice stays open
+    Cancel(pelmar, dialog);
+}
+
+TEST_F(StartMessagesTest, AChannelThatCannotBeSetIsReportedAndTheTunerStillGivenBack) {
+    installation->WriteGuideData(time(nullptr));
+    installation->SetSwitch("Rivolink", "FailSetChannel", 1);
+    RunningProgram pelmar(*installation);
+    pelmar.ExpectBox("Pelmar", ChannelFailed, true);
+    HWND dialog = pelmar.MainWindow();
+    ASSERT_NE(nullptr, dialog);
+    EXPECT_FALSE(Enabled(dialog, 1001));
+    EXPECT_EQ(nullptr, FindWindowA(nullptr, "DataCast - NORVELL")); // no receiver started
+    EXPECT_FALSE(TunerIsFree());
+    Cancel(pelmar, dialog);
+    EXPECT_TRUE(TunerIsFree());
+}
+
+TEST_F(StartMessagesTest, ATunerHeldByAnotherProgramIsNamedTwiceThenTheLaterStartIsAdvised) {
+    installation->WriteGuideData(time(nullptr) - 86400);
+    WriteFile(installation->adams / "Ep000001.tct", "short");
+    ChildProcess holder(Tool("tunerpeer.exe", "hold \"Other Viewer\" --answer no --seconds 60"));
+    ASSERT_TRUE(WaitUntil([&] { return !TunerIsFree(); }, 10000));
+    RunningProgram pelmar(*installation);
+    pelmar.ExpectBox("Pelmar", HolderRunning("Other Viewer"), true); // from the tuner's opening
+    pelmar.ExpectBox("Pelmar", HolderRunning("Other Viewer"), true); // from the start's report
+    pelmar.ExpectBox("Pelmar", CannotAcquire("Other Viewer"), true);
+    HWND dialog = pelmar.MainWindow();
+    ASSERT_NE(nullptr, dialog);
+    EXPECT_EQ(nullptr, FindWindowA(nullptr, "DataCast - NORVELL"));
+    Cancel(pelmar, dialog);
+}
+
+TEST_F(StartMessagesTest, AViewerOnScreenStopsTheStartBeforeTheTunerIsAsked) {
+    ChildProcess viewer(Tool("openwindow.exe", "\"MGI PURE DIVA\" 60"));
+    ASSERT_NE(nullptr, WaitForWindow(viewer.Id(), "MGI PURE DIVA"));
+    RunningProgram pelmar(*installation);
+    pelmar.ExpectBox("Pelmar", HolderRunning("PURE DIVA"), true);
+    pelmar.ExpectBox(Shown::Explanation, NoBroadcastTimes, false);
+    HWND dialog = pelmar.MainWindow();
+    ASSERT_NE(nullptr, dialog);
+    EXPECT_TRUE(TunerIsFree());
+    EXPECT_EQ(nullptr, FindWindowA(nullptr, "DataCast - NORVELL"));
+    Cancel(pelmar, dialog);
+}
+
+TEST_F(StartMessagesTest, WithoutTheReceiverTheTunerIsHeldQuietlyAndGivenBackAtTheEnd) {
+    installation.reset(); // its end clears the registry: before the new one is made
+    installation = std::make_unique<Installation>(false);
+    installation->WriteGuideData(time(nullptr));
+    installation->WriteSchedule({{6, 2, 6, 12}});
+    RunningProgram pelmar(*installation);
+    HWND dialog = pelmar.MainWindow();
+    ASSERT_NE(nullptr, dialog);
+    EXPECT_EQ(0, CountWindows(pelmar.Id(), "#32770") - 1); // no message besides the dialog
+    EXPECT_FALSE(TunerIsFree());
+    Cancel(pelmar, dialog);
+    EXPECT_TRUE(TunerIsFree());
+}
+
+} // namespace
