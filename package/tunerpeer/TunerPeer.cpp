@@ -4,11 +4,13 @@
 //       Asks for the tuner as a viewer would. Prints "granted" (exit 0) or
 //       "refused by HOLDER" (exit 1); a failed call prints "error N from CALL"
 //       (exit 2). A granted tuner is given back before the program ends.
-//   tunerpeer hold NAME [--answer yes|no|late] [--seconds N] [--level L]
+//   tunerpeer hold NAME [--answer yes|no|late] [--seconds N] [--level L] [--busy MS]
 //       Takes the tuner and keeps it for N seconds (default 30) while it reads
 //       its messages, answering each request as told: yes yields, no refuses,
 //       late refuses after 2 seconds. Prints each event it receives and
 //       whether it ran on the registering thread. Ends early once it yielded.
+//       With --busy, reads no messages for MS milliseconds after taking the
+//       tuner, as a program busy with something else would.
 //       Exit 0, or 1 when the tuner was not granted, 2 on a failed call.
 #include "Rivolink.h"
 #include <cstdarg>
@@ -24,6 +26,7 @@ enum class Answer { Yes, No, Late };
 struct HoldState {
     std::string name;
     Answer answer = Answer::No;
+    DWORD busyMilliseconds = 0;
     DWORD registeringThread = 0;
     HANDLE resource = nullptr;
     bool yielded = false;
@@ -123,6 +126,7 @@ int Hold(HoldState &state, DWORD level, DWORD seconds) {
         return result != RvlOk ? 2 : 1;
     }
     Say("holding");
+    Sleep(state.busyMilliseconds);
     ReadMessagesFor(seconds * 1000, state);
     if (state.yielded) {
         Say("handed over");
@@ -145,7 +149,8 @@ bool ParseNumber(const char *text, DWORD *value) {
 
 int Usage() {
     fputs("usage: tunerpeer ask NAME LEVEL\n"
-          "       tunerpeer hold NAME [--answer yes|no|late] [--seconds N] [--level L]\n",
+          "       tunerpeer hold NAME [--answer yes|no|late] [--seconds N] [--level L]"
+          " [--busy MS]\n",
           stderr);
     return 2;
 }
@@ -176,6 +181,8 @@ int main(int argc, char **argv) {
         else if (strcmp(option, "--seconds") == 0 && ParseNumber(value, &seconds))
             continue;
         else if (strcmp(option, "--level") == 0 && ParseNumber(value, &level))
+            continue;
+        else if (strcmp(option, "--busy") == 0 && ParseNumber(value, &state.busyMilliseconds))
             continue;
         else
             return Usage();

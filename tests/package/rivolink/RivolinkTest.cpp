@@ -300,6 +300,29 @@ TEST_F(TunerTest, CallbacksRunOnTheRegisteringThreadOnlyWhileItReadsMessages) {
     EXPECT_EQ(RvlOk, holder.recorder.closeResult);
 }
 
+TEST_F(TunerTest, RegistrationEventComesOnceAndBeforeARequestThatFoundTheHolderBusy) {
+    // Our request is waiting before the holder reads its first message: the
+    // request is a sent message and comes out of the queue before the posted
+    // registration, yet the callback must see event 7 first, and only once.
+    Peer holder(folder / "holder.txt", "hold Busy --answer no --busy 1000 --seconds 2");
+    ASSERT_TRUE(holder.WaitForOutput("holding"));
+    Reply first = AskForTuner();
+    Reply second = AskForTuner();
+    EXPECT_EQ(RvlOk, first.result);
+    EXPECT_EQ("Busy", first.name);
+    EXPECT_EQ("Busy", second.name);
+    EXPECT_EQ(0, holder.Wait(10000));
+
+    std::string output = holder.Output();
+    size_t registered = output.find("event 7 handle 0x43");
+    ASSERT_NE(std::string::npos, registered) << output;
+    EXPECT_LT(registered, output.find("request from")) << output;
+    EXPECT_EQ(1, Count(output, "event 7")) << output;
+    std::string line = output.substr(registered, output.find('\n', registered) - registered);
+    EXPECT_NE(std::string::npos, line.find("same thread")) << line;
+    EXPECT_EQ(2, Count(output, "request from " + OwnerName + " level 1, same thread")) << output;
+}
+
 TEST_F(TunerTest, HolderThatYieldsWithoutClosingLosesTheTunerAnyway) {
     HolderThread holder;
     holder.recorder.closeOnYield = false;
