@@ -1,5 +1,7 @@
 #include "NotifyWindow.h"
 #include "SharedState.h"
+#include "StandInLog.h"
+#include "Switches.h"
 #include <atomic>
 
 extern "C" IMAGE_DOS_HEADER __ImageBase;
@@ -35,6 +37,7 @@ void DeliverRegistration(Notifier &notifier) {
         return;
     notifier.registrationPending = false;
     notifier.callback(RvlEventRegistered, notifier.handle, notifier.context);
+    WriteLogLine(RivolinkKeyPath, "event 7 handle=0x%lx", (unsigned long)notifier.handle);
 }
 
 LRESULT AnswerRequest(Notifier &notifier, WPARAM slot, LPARAM serial) {
@@ -42,7 +45,12 @@ LRESULT AnswerRequest(Notifier &notifier, WPARAM slot, LPARAM serial) {
     TunerRequest request;
     if (notifier.withdrawn || !ReadRequest((int)slot, (uint32_t)serial, &request))
         return 0;
+    const TunerRequest asked = request; // the callback may write over the question too
     notifier.callback(RvlEventRequest, reinterpret_cast<UINT_PTR>(&request), notifier.context);
+    WriteLogLine(RivolinkKeyPath, "event 9 from %s level %lu -> answer %lu reply=%s",
+                 Quoted(asked.programName, sizeof asked.programName).c_str(),
+                 (unsigned long)asked.requestLevel, (unsigned long)request.answer,
+                 Quoted(request.replyName, sizeof request.replyName).c_str());
     StoreAnswer((int)slot, (uint32_t)serial, request);
     return 1;
 }
