@@ -365,6 +365,39 @@ TEST_F(TunerTest, RegistrationEventComesOnceAndBeforeARequestThatFoundTheHolderB
     EXPECT_EQ(2, Count(output, "request from " + OwnerName + " level 1, same thread")) << output;
 }
 
+TEST_F(TunerTest, StatusShowsTheHolderItsChannelAndItsRegistrationUntilItEnds) {
+    {
+        Peer holder(folder / "holder.txt", "hold " + ViewerName + " --channel 5");
+        ASSERT_TRUE(holder.WaitForOutput("event 7 handle "));
+        std::string output = holder.Output();
+        EXPECT_NE(std::string::npos, output.find("channel 5: 0, VBI: 0")) << output;
+        size_t at = output.find("event 7 handle ") + 15;
+        std::string handle = output.substr(at, output.find(',', at) - at);
+
+        Peer status(folder / "status.txt", "status");
+        EXPECT_EQ(0, status.Wait(10000));
+        std::string shown = status.Output();
+        std::string process = "process " + std::to_string(holder.Id()) + " ";
+        for (const std::string &expected :
+             {std::string("tuner: held"),
+              "holder: " + process + "(tunerpeer.exe) name \"" + ViewerName + "\"",
+              std::string("channel: 5"), std::string("vbi: running"),
+              std::string("registrations: 1"), std::string("requests: 0")})
+            EXPECT_NE(std::string::npos, shown.find(expected)) << expected << "\n" << shown;
+        at = shown.find("registration: " + process + "thread ");
+        ASSERT_NE(std::string::npos, at) << shown;
+        std::string line = shown.substr(at, shown.find('\n', at) - at);
+        EXPECT_NE(std::string::npos, line.find(" handle " + handle)) << line;
+        holder.Kill();
+    }
+    Peer status(folder / "status.txt", "status");
+    EXPECT_EQ(0, status.Wait(10000));
+    std::string shown = status.Output();
+    EXPECT_NE(std::string::npos, shown.find("tuner: free")) << shown;
+    EXPECT_NE(std::string::npos, shown.find("registrations: 0")) << shown;
+    EXPECT_EQ(std::string::npos, shown.find("channel:")) << shown;
+}
+
 TEST_F(TunerTest, HolderThatYieldsWithoutClosingLosesTheTunerAnyway) {
     HolderThread holder;
     holder.recorder.closeOnYield = false;
