@@ -8,7 +8,10 @@
 //   "StepMilliseconds" (DWORD): time between two steps of a reception,
 //       10 to 600000; 1000 when not set. A reception takes ten steps.
 //   "FeedFile" (text): a feed file (see Feed.h); the built-in feed without it.
+//   "Log" (text): a file that the command line, every message that drives
+//       the receiver and every note below are written to, read at each line.
 #include "Reception.h"
+#include "StandInLog.h"
 #include <windows.h>
 
 namespace {
@@ -32,6 +35,19 @@ Receiver receiver;
 
 void Report(const std::string &text) {
     OutputDebugStringA(("DataCast: " + text + "\n").c_str());
+    WriteLogLine(SettingsKey, "note %s", text.c_str());
+}
+
+LRESULT Logged(const char *message, WPARAM wParam, LPARAM lParam, LRESULT result) {
+    WriteLogLine(SettingsKey, "message %s wParam=0x%llx lParam=0x%llx -> %lld", message,
+                 (unsigned long long)wParam, (unsigned long long)(ULONG_PTR)lParam,
+                 (long long)result);
+    return result;
+}
+
+int Exit(int code) {
+    WriteLogLine(SettingsKey, "exit %d", code);
+    return code;
 }
 
 DWORD ReadStepMilliseconds() {
@@ -120,6 +136,7 @@ void OnStepTimer(HWND window) {
         receiver.failedSteps = 0;
         break;
     case ReceptionComplete:
+        Report("reception complete");
         StopReception(window);
         break;
     case StepFailed:
@@ -134,17 +151,17 @@ void OnStepTimer(HWND window) {
 LRESULT CALLBACK ReceiverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case StartReceptionMessage:
-        return StartReception(window);
+        return Logged("1827", wParam, lParam, StartReception(window));
     case StopReceptionMessage:
         StopReception(window);
-        return 0;
+        return Logged("1826", wParam, lParam, 0);
     case WM_TIMER:
         if (wParam == StepTimer)
             OnStepTimer(window);
         return 0;
     case WM_CLOSE:
         DestroyWindow(window);
-        return 0;
+        return Logged("WM_CLOSE", wParam, lParam, 0);
     case WM_DESTROY:
         StopReception(window);
         PostQuitMessage(0);
@@ -155,24 +172,27 @@ LRESULT CALLBACK ReceiverProc(HWND window, UINT message, WPARAM wParam, LPARAM l
 } // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    WriteLogLine(SettingsKey, "start %s", Quoted(GetCommandLineA()).c_str());
     // One receiver per installation: a second one would write the same files.
-    if (FindWindowA(WindowClass, WindowTitle))
-        return 1;
+    if (FindWindowA(WindowClass, WindowTitle)) {
+        Report("another receiver is running");
+        return Exit(1);
+    }
     WNDCLASSA windowClass = {};
     windowClass.lpfnWndProc = ReceiverProc;
     windowClass.hInstance = instance;
     windowClass.lpszClassName = WindowClass;
     if (!RegisterClassA(&windowClass))
-        return 1;
+        return Exit(1);
     // Never shown: the EPG program finds it by its title and drives it.
     HWND window = CreateWindowExA(0, WindowClass, WindowTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
                                   CW_USEDEFAULT, 320, 200, nullptr, nullptr, instance, nullptr);
     if (!window)
-        return 1;
+        return Exit(1);
     MSG message;
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }
-    return 0;
+    return Exit(0);
 }

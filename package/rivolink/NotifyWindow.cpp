@@ -1,5 +1,7 @@
 #include "NotifyWindow.h"
 #include "SharedState.h"
+#include "StandInLog.h"
+#include "Switches.h"
 #include <atomic>
 
 extern "C" IMAGE_DOS_HEADER __ImageBase;
@@ -15,6 +17,8 @@ struct Notifier {
     RvlCallback callback;
     UINT_PTR context;
     uint32_t handle;
+    // Event 7 is still to come; read and written on the window's thread only.
+    bool registrationPending;
     // Set from any thread of the process by RVL_CallBackClose.
     std::atomic<bool> withdrawn;
 };
@@ -23,11 +27,30 @@ Notifier *NotifierOf(HWND window) {
     return reinterpret_cast<Notifier *>(GetWindowLongPtrA(window, GWLP_USERDATA));
 }
 
-LRESULT AnswerRequest(const Notifier &notifier, WPARAM slot, LPARAM serial) {
+// Event 7 is posted, but a request is sent, and a sent message is handled
+// before the posted ones: a thread that was busy when a request came would
+// otherwise see event 9 first. So whichever comes first delivers event 7,
+// once; the flag is cleared before the call in case the callback reads
+// messages itself.
+void DeliverRegistration(Notifier &notifier) {
+    if (!notifier.registrationPending || notifier.withdrawn)
+        return;
+    notifier.registrationPending = false;
+    notifier.callback(RvlEventRegistered, notifier.handle, notifier.context);
+    WriteLogLine(RivolinkKeyPath, "event 7 handle=0x%lx", (unsigned long)notifier.handle);
+}
+
+LRESULT AnswerRequest(Notifier &notifier, WPARAM slot, LPARAM serial) {
+    DeliverRegistration(notifier);
     TunerRequest request;
-    if (!ReadRequest((int)slot, (uint32_t)serial, &request))
+    if (notifier.withdrawn || !ReadRequest((int)slot, (uint32_t)serial, &request))
         return 0;
+    const TunerRequest asked = request; // the callback may write over the question too
     notifier.callback(RvlEventRequest, reinterpret_cast<UINT_PTR>(&request), notifier.context);
+    WriteLogLine(RivolinkKeyPath, "event 9 from %s level %lu -> answer %lu reply=%s",
+                 Quoted(asked.programName, sizeof asked.programName).c_str(),
+                 (unsigned long)asked.requestLevel, (unsigned long)request.answer,
+                 Quoted(request.replyName, sizeof request.replyName).c_str());
     StoreAnswer((int)slot, (uint32_t)serial, request);
     return 1;
 }
@@ -38,8 +61,7 @@ LRESULT CALLBACK NotifyWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
         return DefWindowProcA(window, message, wParam, lParam);
     switch (message) {
     case RegisteredMessage:
-        if (!notifier->withdrawn)
-            notifier->callback(RvlEventRegistered, notifier->handle, notifier->context);
+        DeliverRegistration(*notifier);
         return 0;
     case RequestMessage:
         return notifier->withdrawn ? 0 : AnswerRequest(*notifier, wParam, lParam);
@@ -75,13 +97,15 @@ HWND CreateNotifyWindow(RvlCallback callback, UINT_PTR context) {
                                   reinterpret_cast<HINSTANCE>(&__ImageBase), nullptr);
     if (window == nullptr)
         return nullptr;
-    Notifier *notifier = new Notifier{callback, context, 0, {false}};
+    Notifier *notifier = new Notifier{callback, context, 0, false, {false}};
     SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(notifier));
     return window;
 }
 
 void AnnounceRegistration(HWND window, uint32_t handle) {
-    NotifierOf(window)->handle = handle;
+    Notifier *notifier = NotifierOf(window);
+    notifier->handle = handle;
+    notifier->registrationPending = true;
     PostMessageA(window, RegisteredMessage, 0, 0);
 }
 

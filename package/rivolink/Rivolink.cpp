@@ -9,8 +9,11 @@
 #include "NotifyWindow.h"
 #include "Rivolink.h"
 #include "SharedState.h"
+#include "StandInLog.h"
 #include "Switches.h"
+#include <cstdio>
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -161,11 +164,18 @@ int OpenResource(const ResourceCall &call) {
     return RvlOk;
 }
 
-} // namespace
+std::string Hex(unsigned long long value) {
+    char text[24];
+    snprintf(text, sizeof text, "%llx", value);
+    return text;
+}
 
-extern "C" {
+// A handle handed back through a pointer, as the log shows it.
+std::string HandleText(const HANDLE *handle) {
+    return handle ? "0x" + Hex(reinterpret_cast<UINT_PTR>(*handle)) : "(null)";
+}
 
-int __stdcall RVL_OpenEx(RvlCallback callback, DWORD mode, HANDLE *callbackHandle, void *context) {
+int OpenEx(RvlCallback callback, DWORD mode, HANDLE *callbackHandle, void *context) {
     if (callback == nullptr || callbackHandle == nullptr || mode != RvlOpenNotify)
         return RvlErrorArgument;
     *callbackHandle = nullptr;
@@ -204,9 +214,9 @@ int __stdcall RVL_OpenEx(RvlCallback callback, DWORD mode, HANDLE *callbackHandl
     return RvlOk;
 }
 
-int __stdcall RVL_OpenResource(DWORD *resourceGranted, HANDLE *resourceHandle, DWORD kind,
-                               const char *ownerName, DWORD requestLevel, char *nameBuffer,
-                               DWORD nameSize) {
+int OpenResourceChecked(DWORD *resourceGranted, HANDLE *resourceHandle, DWORD kind,
+                        const char *ownerName, DWORD requestLevel, char *nameBuffer,
+                        DWORD nameSize) {
     if (resourceGranted == nullptr || resourceHandle == nullptr || ownerName == nullptr ||
         nameBuffer == nullptr || nameSize == 0)
         return RvlErrorArgument;
@@ -221,7 +231,7 @@ int __stdcall RVL_OpenResource(DWORD *resourceGranted, HANDLE *resourceHandle, D
                                      nameBuffer, nameSize});
 }
 
-int __stdcall RVL_SetChannel(DWORD channel) {
+int SetChannel(DWORD channel) {
     if (FaultSwitchOn("FailSetChannel"))
         return RvlErrorInjected;
     if (channel < RvlFirstChannel || channel > RvlLastChannel)
@@ -235,7 +245,7 @@ int __stdcall RVL_SetChannel(DWORD channel) {
     return RvlOk;
 }
 
-int __stdcall RVL_VBIResume(void) {
+int VbiResume() {
     StateLock state;
     if (!state)
         return RvlErrorState;
@@ -245,7 +255,7 @@ int __stdcall RVL_VBIResume(void) {
     return RvlOk;
 }
 
-int __stdcall RVL_GetSignalStatus(DWORD *status) {
+int GetSignalStatus(DWORD *status) {
     if (status == nullptr)
         return RvlErrorArgument;
     *status = 0;
@@ -261,7 +271,7 @@ int __stdcall RVL_GetSignalStatus(DWORD *status) {
     return RvlOk;
 }
 
-int __stdcall RVL_CloseResource(HANDLE resourceHandle) {
+int CloseResource(HANDLE resourceHandle) {
     uint32_t value = FromHandle(resourceHandle);
     if (HandleTag(value) != ResourceTag)
         return RvlErrorHandle;
@@ -274,7 +284,7 @@ int __stdcall RVL_CloseResource(HANDLE resourceHandle) {
     return RvlOk;
 }
 
-int __stdcall RVL_CallBackClose(HANDLE callbackHandle, DWORD mode) {
+int CallBackClose(HANDLE callbackHandle, DWORD mode) {
     uint32_t value = FromHandle(callbackHandle);
     if (HandleTag(value) != CallbackTag)
         return RvlErrorHandle;
@@ -299,6 +309,67 @@ int __stdcall RVL_CallBackClose(HANDLE callbackHandle, DWORD mode) {
         return RvlErrorHandle;
     WithdrawNotifyWindow(window, threadId);
     return RvlOk;
+}
+
+} // namespace
+
+// Each call is written to the log, if one is switched on, with its result
+// and what it hands back.
+extern "C" {
+
+int __stdcall RVL_OpenEx(RvlCallback callback, DWORD mode, HANDLE *callbackHandle, void *context) {
+    int result = OpenEx(callback, mode, callbackHandle, context);
+    WriteLogLine(RivolinkKeyPath, "RVL_OpenEx mode=%lu -> %d handle=%s", (unsigned long)mode,
+                 result, HandleText(callbackHandle).c_str());
+    return result;
+}
+
+int __stdcall RVL_OpenResource(DWORD *resourceGranted, HANDLE *resourceHandle, DWORD kind,
+                               const char *ownerName, DWORD requestLevel, char *nameBuffer,
+                               DWORD nameSize) {
+    int result = OpenResourceChecked(resourceGranted, resourceHandle, kind, ownerName, requestLevel,
+                                     nameBuffer, nameSize);
+    std::string granted = resourceGranted ? std::to_string(*resourceGranted) : "(null)";
+    WriteLogLine(RivolinkKeyPath,
+                 "RVL_OpenResource kind=%lu owner=%s level=%lu -> %d granted=%s handle=%s name=%s",
+                 (unsigned long)kind, Quoted(ownerName).c_str(), (unsigned long)requestLevel,
+                 result, granted.c_str(), HandleText(resourceHandle).c_str(),
+                 Quoted(nameBuffer, nameBuffer ? nameSize : 0).c_str());
+    return result;
+}
+
+int __stdcall RVL_SetChannel(DWORD channel) {
+    int result = SetChannel(channel);
+    WriteLogLine(RivolinkKeyPath, "RVL_SetChannel %lu -> %d", (unsigned long)channel, result);
+    return result;
+}
+
+int __stdcall RVL_VBIResume(void) {
+    int result = VbiResume();
+    WriteLogLine(RivolinkKeyPath, "RVL_VBIResume -> %d", result);
+    return result;
+}
+
+int __stdcall RVL_GetSignalStatus(DWORD *status) {
+    int result = GetSignalStatus(status);
+    WriteLogLine(RivolinkKeyPath, "RVL_GetSignalStatus -> %d status=%s", result,
+                 status ? ("0x" + Hex(*status)).c_str() : "(null)");
+    return result;
+}
+
+int __stdcall RVL_CloseResource(HANDLE resourceHandle) {
+    int result = CloseResource(resourceHandle);
+    WriteLogLine(RivolinkKeyPath, "RVL_CloseResource 0x%s -> %d",
+                 Hex(reinterpret_cast<UINT_PTR>(resourceHandle)).c_str(), result);
+    return result;
+}
+
+int __stdcall RVL_CallBackClose(HANDLE callbackHandle, DWORD mode) {
+    int result = CallBackClose(callbackHandle, mode);
+    WriteLogLine(RivolinkKeyPath, "RVL_CallBackClose 0x%s mode=%lu -> %d",
+                 Hex(reinterpret_cast<UINT_PTR>(callbackHandle)).c_str(), (unsigned long)mode,
+                 result);
+    return result;
 }
 
 } // extern "C"

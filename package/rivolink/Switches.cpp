@@ -2,8 +2,8 @@
 
 DWORD ReadSwitch(const char *name, DWORD fallback) {
     HKEY key;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\PackageStandIns\\Rivolink", 0, KEY_QUERY_VALUE,
-                      &key) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, RivolinkKeyPath, 0, KEY_QUERY_VALUE, &key) !=
+        ERROR_SUCCESS)
         return fallback;
     DWORD value = 0, size = sizeof value, type = 0;
     LONG read =

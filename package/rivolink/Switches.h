@@ -3,8 +3,11 @@
 // HKEY_CURRENT_USER\Software\PackageStandIns\Rivolink, DWORD values.
 //   FailOpenEx, FailOpenResource, FailSetChannel: nonzero makes that call fail.
 //   AnswerTimeout: milliseconds an asker waits for the holder (default 5000).
+// And a text value, Log: the file that every call and event is written to.
 #pragma once
 #include <windows.h>
+
+constexpr char RivolinkKeyPath[] = "Software\\PackageStandIns\\Rivolink";
 
 DWORD ReadSwitch(const char *name, DWORD fallback);
 inline bool FaultSwitchOn(const char *name) {

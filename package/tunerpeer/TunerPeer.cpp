@@ -4,13 +4,22 @@
 //       Asks for the tuner as a viewer would. Prints "granted" (exit 0) or
 //       "refused by HOLDER" (exit 1); a failed call prints "error N from CALL"
 //       (exit 2). A granted tuner is given back before the program ends.
-//   tunerpeer hold NAME [--answer yes|no|late] [--seconds N] [--level L]
+//   tunerpeer hold NAME [--answer yes|no|late] [--seconds N] [--level L] [--busy MS]
+//                  [--channel C]
 //       Takes the tuner and keeps it for N seconds (default 30) while it reads
 //       its messages, answering each request as told: yes yields, no refuses,
 //       late refuses after 2 seconds. Prints each event it receives and
 //       whether it ran on the registering thread. Ends early once it yielded.
+//       With --channel, tunes to channel C and starts VBI reception once it
+//       holds the tuner. With --busy, reads no messages for MS milliseconds
+//       after taking the tuner, as a program busy with something else would.
 //       Exit 0, or 1 when the tuner was not granted, 2 on a failed call.
+//   tunerpeer status
+//       Prints who holds the tuner, its channel and VBI state, and every
+//       registered callback and waiting request. Exit 0, 2 when the tuner's
+//       state cannot be read.
 #include "Rivolink.h"
+#include "TunerStatus.h"
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -24,6 +33,8 @@ enum class Answer { Yes, No, Late };
 struct HoldState {
     std::string name;
     Answer answer = Answer::No;
+    DWORD busyMilliseconds = 0;
+    DWORD channel = 0; // 0: left untuned
     DWORD registeringThread = 0;
     HANDLE resource = nullptr;
     bool yielded = false;
@@ -123,6 +134,12 @@ int Hold(HoldState &state, DWORD level, DWORD seconds) {
         return result != RvlOk ? 2 : 1;
     }
     Say("holding");
+    if (state.channel != 0) {
+        int tuned = RVL_SetChannel(state.channel);
+        int resumed = RVL_VBIResume();
+        Say("channel %lu: %d, VBI: %d", (unsigned long)state.channel, tuned, resumed);
+    }
+    Sleep(state.busyMilliseconds);
     ReadMessagesFor(seconds * 1000, state);
     if (state.yielded) {
         Say("handed over");
@@ -145,7 +162,9 @@ bool ParseNumber(const char *text, DWORD *value) {
 
 int Usage() {
     fputs("usage: tunerpeer ask NAME LEVEL\n"
-          "       tunerpeer hold NAME [--answer yes|no|late] [--seconds N] [--level L]\n",
+          "       tunerpeer hold NAME [--answer yes|no|late] [--seconds N] [--level L]"
+          " [--busy MS] [--channel C]\n"
+          "       tunerpeer status\n",
           stderr);
     return 2;
 }
@@ -157,6 +176,8 @@ int main(int argc, char **argv) {
         DWORD level = 0;
         return ParseNumber(argv[3], &level) ? Ask(argv[2], level) : Usage();
     }
+    if (argc == 2 && strcmp(argv[1], "status") == 0)
+        return PrintTunerStatus();
     if (argc < 3 || strcmp(argv[1], "hold") != 0)
         return Usage();
     HoldState state;
@@ -176,6 +197,10 @@ int main(int argc, char **argv) {
         else if (strcmp(option, "--seconds") == 0 && ParseNumber(value, &seconds))
             continue;
         else if (strcmp(option, "--level") == 0 && ParseNumber(value, &level))
+            continue;
+        else if (strcmp(option, "--busy") == 0 && ParseNumber(value, &state.busyMilliseconds))
+            continue;
+        else if (strcmp(option, "--channel") == 0 && ParseNumber(value, &state.channel))
             continue;
         else
             return Usage();

@@ -8,6 +8,7 @@
 //       return WakeplanFaultInjected and change nothing.
 //   "CrashBeforeRename" (DWORD): nonzero ends the process after a write has
 //       reached its temporary file and before it replaces the stored one.
+//   "Log" (text): a file that every call is written to, one line each.
 #pragma once
 #include "Wakeplan.h"
 #include <string>

@@ -6,6 +6,7 @@
 const char AdamsKeyPath[] = "Software\\ﾉｰﾍﾞﾙ\\ADAMS\\adams-e\\";
 const char ChannelKeyPath[] = "Software\\Norvell\\TunerDesk\\Channel\\";
 const char EpgKeyPath[] = "Software\\NORVELL\\TunerDesk\\EPG";
+const char StandInsKeyPath[] = "Software\\PackageStandIns";
 
 void SetRegistryBytes(HKEY root, const char *keyPath, const char *valueName, const void *data,
                       DWORD size, DWORD type) {
@@ -31,6 +32,7 @@ void DeleteRegistryTree(HKEY root, const char *keyPath) {
 void ClearInstallationRegistry() {
     DeleteRegistryTree(HKEY_CURRENT_USER, "Software\\ﾉｰﾍﾞﾙ");
     DeleteRegistryTree(HKEY_LOCAL_MACHINE, "Software\\Norvell");
+    DeleteRegistryTree(HKEY_CURRENT_USER, StandInsKeyPath);
 }
 
 namespace {

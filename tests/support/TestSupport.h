@@ -11,6 +11,9 @@
 extern const char AdamsKeyPath[];   // HKCU, "Adams-E"
 extern const char ChannelKeyPath[]; // HKLM, "Install Path"
 extern const char EpgKeyPath[];     // HKLM, "EPG Temp" and "EPG data"
+// HKCU: the stand-ins' settings and switches, one subkey each (Rivolink,
+// Wakeplan, DataCast).
+extern const char StandInsKeyPath[];
 
 void SetRegistryText(HKEY root, const char *keyPath, const char *valueName,
                      const std::string &text);
@@ -18,7 +21,9 @@ void SetRegistryText(HKEY root, const char *keyPath, const char *valueName,
 void SetRegistryBytes(HKEY root, const char *keyPath, const char *valueName, const void *data,
                       DWORD size, DWORD type = REG_SZ);
 void DeleteRegistryTree(HKEY root, const char *keyPath);
-// Removes every registry location above.
+// Removes every registry location above, the stand-ins' settings included,
+// so that no switch or storage folder is left over for the next test.
+// A test that wants a stand-in setting sets it after this.
 void ClearInstallationRegistry();
 
 // A fresh, empty folder for one test, removed with everything in it at the end.

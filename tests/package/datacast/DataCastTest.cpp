@@ -1,6 +1,7 @@
 #include "ReceivedCheck.h"
 #include "TestSupport.h"
 #include <gtest/gtest.h>
+#include <cstdio>
 #include <ctime>
 
 namespace {
@@ -14,7 +15,9 @@ struct Station {
 };
 const Station feedStations[] = {{"TSTA", "テレビ東京"}, {"TS-B", "Test Station B"}};
 
-HWND WaitForReceiver(DWORD processId) { return WaitForHiddenWindow(processId, ReceiverTitle); }
+HWND WaitForReceiver(DWORD processId) {
+    return WaitForHiddenWindow(processId, ReceiverTitle);
+}
 
 bool WaitForFile(const std::string &path, DWORD milliseconds) {
     for (DWORD waited = 0; !FileExists(path); waited += 20) {
@@ -158,6 +161,7 @@ TEST_F(Receiver, StopMessageStopsTheWritingAndTheNextStartBeginsAfresh) {
 
 TEST_F(Receiver, CloseMessageEndsTheReceiverEvenWhileReceiving) {
     SetPace(500);
+    SetRegistryText(HKEY_CURRENT_USER, ReceiverKey, "Log", feedFolder / "receiver.log");
     ChildProcess receiver(Command());
     HWND window = WaitForReceiver(receiver.Id());
     ASSERT_NE(nullptr, window);
@@ -166,6 +170,17 @@ TEST_F(Receiver, CloseMessageEndsTheReceiverEvenWhileReceiving) {
     EXPECT_EQ(0, receiver.Wait(5000));
     EXPECT_FALSE(FindWindowA(nullptr, ReceiverTitle));
     EXPECT_FALSE(FileExists(Marker()));
+
+    // The one thread of the receiver wrote every line.
+    std::string log = ReadWholeFile(feedFolder / "receiver.log");
+    std::string prefix = log.substr(0, log.find(' ', log.find(' ') + 1) + 1);
+    EXPECT_EQ(0u, prefix.find(std::to_string(receiver.Id()) + " ")) << log;
+    char handle[32];
+    snprintf(handle, sizeof handle, "0x%llx", (unsigned long long)(UINT_PTR)window);
+    EXPECT_EQ(prefix + "start \"" + Command() + "\"\n" + prefix + "message 1827 wParam=" + handle +
+                  " lParam=0x0 -> 0\n" + prefix + "message WM_CLOSE wParam=" + handle +
+                  " lParam=0x0 -> 0\n" + prefix + "exit 0\n",
+              log);
 }
 
 TEST_F(Receiver, WithoutItsFoldersOrAFeedNothingIsReceived) {

@@ -3,6 +3,7 @@
 #include "Rivolink.h"
 #include "TestSupport.h"
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <cstring>
 #include <stdexcept>
 #include <string>
@@ -28,6 +29,23 @@ int Count(const std::string &text, const std::string &part) {
     for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
         ++count;
     return count;
+}
+
+// A log's lines, each without its line feed.
+std::vector<std::string> Lines(const std::string &text) {
+    std::vector<std::string> lines;
+    for (size_t at = 0, end; at < text.size(); at = end + 1) {
+        end = text.find('\n', at);
+        if (end == std::string::npos)
+            end = text.size();
+        lines.push_back(text.substr(at, end - at));
+    }
+    return lines;
+}
+
+// How a log line of this process and thread begins.
+std::string LinePrefix(DWORD processId, DWORD threadId = GetCurrentThreadId()) {
+    return std::to_string(processId) + " " + std::to_string(threadId) + " ";
 }
 
 // tunerpeer.exe with its output in a file; killed at the end if still running.
@@ -63,6 +81,7 @@ public:
             WaitForSingleObject(info.hProcess, 5000);
         }
     }
+    DWORD Id() const { return info.dwProcessId; }
     long Wait(DWORD milliseconds) {
         DWORD code = 0;
         if (WaitForSingleObject(info.hProcess, milliseconds) != WAIT_OBJECT_0 ||
@@ -229,6 +248,7 @@ TEST_F(TunerTest, FreeTunerIsGrantedAndOnlyItsHolderTunesIt) {
 }
 
 TEST_F(TunerTest, HolderThatRefusesKeepsTheTunerAndTheAskerGetsItsName) {
+    SetRegistryText(HKEY_CURRENT_USER, SwitchKeyPath, "Log", folder / "tuner.log");
     Peer holder(folder / "holder.txt", "hold " + ViewerName + " --answer no");
     ASSERT_TRUE(holder.WaitForOutput("holding"));
 
@@ -258,6 +278,28 @@ TEST_F(TunerTest, HolderThatRefusesKeepsTheTunerAndTheAskerGetsItsName) {
     std::string output = holder.Output();
     EXPECT_EQ(3, Count(output, "request from " + OwnerName + " level 1, same thread")) << output;
     EXPECT_EQ(3, Count(output, "refused"));
+
+    // Both processes wrote to the one log, whole lines each. The holder's
+    // callback answered on the thread that registered it.
+    std::vector<std::string> lines = Lines(ReadWholeFile(folder / "tuner.log"));
+    std::string holderPrefix;
+    int answered = 0;
+    for (const std::string &line : lines) {
+        if (line.find(" RVL_OpenEx mode=1 -> 0 handle=0x43") != std::string::npos)
+            holderPrefix = line.substr(0, line.find(" RVL_OpenEx") + 1);
+        std::string answer =
+            "event 9 from \"" + OwnerName + "\" level 1 -> answer 0 reply=\"" + ViewerName + "\"";
+        if (!holderPrefix.empty() && line == holderPrefix + answer)
+            ++answered;
+    }
+    EXPECT_EQ(0u, holderPrefix.find(std::to_string(holder.Id()) + " ")) << holderPrefix;
+    EXPECT_EQ(3, answered) << ReadWholeFile(folder / "tuner.log");
+    std::string asked = LinePrefix(GetCurrentProcessId()) + "RVL_OpenResource kind=6 owner=\"" +
+                        OwnerName + "\" level=1 -> 0 granted=0 handle=0x0 name=";
+    for (const std::string &name :
+         {"\"" + ViewerName + "\"", std::string("\"表\""), std::string("\"\"")})
+        EXPECT_EQ(1, std::count(lines.begin(), lines.end(), asked + name)) << name;
+    EXPECT_EQ(LinePrefix(GetCurrentProcessId()) + "RVL_SetChannel 1 -> 3", lines.back());
 }
 
 TEST_F(TunerTest, HolderThatYieldsClosesItsResourceAndTheAskerGetsTheTuner) {
@@ -298,6 +340,62 @@ TEST_F(TunerTest, CallbacksRunOnTheRegisteringThreadOnlyWhileItReadsMessages) {
     EXPECT_EQ("Viewer", holder.recorder.requestName);
     EXPECT_EQ(2u, holder.recorder.requestLevel);
     EXPECT_EQ(RvlOk, holder.recorder.closeResult);
+}
+
+TEST_F(TunerTest, RegistrationEventComesOnceAndBeforeARequestThatFoundTheHolderBusy) {
+    // Our request is waiting before the holder reads its first message: the
+    // request is a sent message and comes out of the queue before the posted
+    // registration, yet the callback must see event 7 first, and only once.
+    Peer holder(folder / "holder.txt", "hold Busy --answer no --busy 1000 --seconds 2");
+    ASSERT_TRUE(holder.WaitForOutput("holding"));
+    Reply first = AskForTuner();
+    Reply second = AskForTuner();
+    EXPECT_EQ(RvlOk, first.result);
+    EXPECT_EQ("Busy", first.name);
+    EXPECT_EQ("Busy", second.name);
+    EXPECT_EQ(0, holder.Wait(10000));
+
+    std::string output = holder.Output();
+    size_t registered = output.find("event 7 handle 0x43");
+    ASSERT_NE(std::string::npos, registered) << output;
+    EXPECT_LT(registered, output.find("request from")) << output;
+    EXPECT_EQ(1, Count(output, "event 7")) << output;
+    std::string line = output.substr(registered, output.find('\n', registered) - registered);
+    EXPECT_NE(std::string::npos, line.find("same thread")) << line;
+    EXPECT_EQ(2, Count(output, "request from " + OwnerName + " level 1, same thread")) << output;
+}
+
+TEST_F(TunerTest, StatusShowsTheHolderItsChannelAndItsRegistrationUntilItEnds) {
+    {
+        Peer holder(folder / "holder.txt", "hold " + ViewerName + " --channel 5");
+        ASSERT_TRUE(holder.WaitForOutput("event 7 handle "));
+        std::string output = holder.Output();
+        EXPECT_NE(std::string::npos, output.find("channel 5: 0, VBI: 0")) << output;
+        size_t at = output.find("event 7 handle ") + 15;
+        std::string handle = output.substr(at, output.find(',', at) - at);
+
+        Peer status(folder / "status.txt", "status");
+        EXPECT_EQ(0, status.Wait(10000));
+        std::string shown = status.Output();
+        std::string process = "process " + std::to_string(holder.Id()) + " ";
+        for (const std::string &expected :
+             {std::string("tuner: held"),
+              "holder: " + process + "(tunerpeer.exe) name \"" + ViewerName + "\"",
+              std::string("channel: 5"), std::string("vbi: running"),
+              std::string("registrations: 1"), std::string("requests: 0")})
+            EXPECT_NE(std::string::npos, shown.find(expected)) << expected << "\n" << shown;
+        at = shown.find("registration: " + process + "thread ");
+        ASSERT_NE(std::string::npos, at) << shown;
+        std::string line = shown.substr(at, shown.find('\n', at) - at);
+        EXPECT_NE(std::string::npos, line.find(" handle " + handle)) << line;
+        holder.Kill();
+    }
+    Peer status(folder / "status.txt", "status");
+    EXPECT_EQ(0, status.Wait(10000));
+    std::string shown = status.Output();
+    EXPECT_NE(std::string::npos, shown.find("tuner: free")) << shown;
+    EXPECT_NE(std::string::npos, shown.find("registrations: 0")) << shown;
+    EXPECT_EQ(std::string::npos, shown.find("channel:")) << shown;
 }
 
 TEST_F(TunerTest, HolderThatYieldsWithoutClosingLosesTheTunerAnyway) {

@@ -102,16 +102,30 @@ TEST_F(Wakeplan, CallsAreFoundByOrdinalOnly) {
         EXPECT_EQ(nullptr, GetProcAddress(library, name)) << name;
 
     // Each ordinal does its own call: 6 stores, 9 reads back, 7 sets the table.
+    SetRegistryText(HKEY_CURRENT_USER, WakeplanKeyPath, "Log", store / "calls.log");
     ScheduleRecord written = SampleRecord(), readBack = {};
     EXPECT_EQ(0, write(&written));
     EXPECT_EQ(0, read(&readBack));
     EXPECT_TRUE(SameRecord(written, readBack));
     BroadcastTimeTable table = SampleTable();
+    table.entries[3] = {7, 2, 7, 12};
     EXPECT_EQ(0, set(&table));
+    EXPECT_EQ(3, set(nullptr));
     std::string stored = ReadWholeFile(store / BroadcastFileName);
     ASSERT_EQ(sizeof table, stored.size());
     EXPECT_EQ(0, memcmp(&table, stored.data(), sizeof table));
     FreeLibrary(library);
+
+    // The log names each call with the fields it was given or gave back.
+    std::string fields = "enabled=1 window=06:10-23:50 next=2026/12/09 dow=4 "
+                         "time=06:10:00.000 flags=0x80000005";
+    std::string prefix =
+        std::to_string(GetCurrentProcessId()) + " " + std::to_string(GetCurrentThreadId()) + " ";
+    EXPECT_EQ(prefix + "WriteScheduleRecord " + fields + " -> 0\n" + prefix +
+                  "ReadScheduleRecord -> 0 " + fields + "\n" + prefix +
+                  "SetBroadcastTimes 06:02-06:12 23:32-23:42 free 07:02-07:12 -> 0\n" + prefix +
+                  "SetBroadcastTimes (null) -> 3\n",
+              ReadWholeFile(store / "calls.log"));
 }
 
 TEST_F(Wakeplan, ReadBeforeAnyWriteGivesAnAllZeroRecord) {
