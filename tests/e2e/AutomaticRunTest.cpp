@@ -8,6 +8,7 @@ const std::string ReceivingLine = " \x81\x9F\x83\x66\x81\x5B\x83\x5E\x82\xF0\x8E
                                   "\x92\x86\x81\x9F"; // " ◆データを取得中◆"
 const std::string WideBlanks = "\x81\x40\x81\x40";    // two ideographic spaces
 const std::string AbortText = "\x92\x86\x8E\x7E";     // 中止
+const std::string OwnerName = "EPGデータ管理プログラム";
 
 class AutomaticRunTest : public ::testing::Test {
 protected:
@@ -23,9 +24,6 @@ protected:
         table[5] = {"ADAMS", 1};
         WriteChannelTable(installation.channels.Path(), table);
         installation.WriteDayFiles("ZZZZ", "Zulu", {2, 3});
-    }
-    std::string Peer(const std::string &arguments) const {
-        return "\"" + BinFolder() + "\\tunerpeer.exe\" " + arguments;
     }
     Installation installation;
 };
@@ -48,8 +46,9 @@ TEST_F(AutomaticRunTest, ADailyRunReceivesTheWeekUntilAViewerAsksThenRenewsTheSc
     EXPECT_TRUE(FileExists(installation.adams / ("AAAA" + DateField(7) + ".ep1")));
 
     // A viewer asks for the tuner and gets it at once; the run ends.
-    ChildProcess viewer(Peer("ask Viewer 2"));
-    EXPECT_EQ(0, viewer.Wait(10000)); // granted
+    TunerPeer viewer(installation.logs / "viewer.txt", "ask Viewer 2");
+    EXPECT_EQ(0, viewer.Wait(10000));
+    EXPECT_EQ(0u, viewer.Output().find("granted"));
     EXPECT_EQ(0, pelmar.Wait(15000));
     EXPECT_EQ(nullptr, FindWindowA(nullptr, "DataCast - NORVELL"));
     EXPECT_FALSE(FolderExists(installation.adams / "Temp"));
@@ -72,6 +71,44 @@ TEST_F(AutomaticRunTest, ADailyRunReceivesTheWeekUntilAViewerAsksThenRenewsTheSc
     memcpy(windows, table.data(), sizeof windows);
     EXPECT_EQ((std::vector<uint16_t>{6, 2, 6, 12, 19, 2, 19, 12}),
               std::vector<uint16_t>(windows, windows + 8));
+
+    // What the package's parts were told, in order. The resource is closed
+    // in the callback (its line comes first) and once more at the end.
+    EXPECT_EQ(
+        "", InOrder(installation.TunerLog(),
+                    {"RVL_OpenEx mode=1 -> 0",
+                     "RVL_OpenResource kind=6 owner=\"" + OwnerName + "\" level=1 -> 0 granted=1",
+                     "RVL_SetChannel 6 -> 0", "RVL_VBIResume -> 0", "RVL_GetSignalStatus -> 0",
+                     "event 7", "RVL_CloseResource", "event 9 from \"Viewer\" level 2 -> answer 1",
+                     "RVL_CloseResource", "RVL_CallBackClose", "RVL_CallBackClose"}));
+    EXPECT_EQ(
+        "", InOrder(installation.ReceiverLog(), {"start \"DataCast.exe /AdamsCtl\"", "message 1827",
+                                                 "message 1826", "message WM_CLOSE", "exit 0"}));
+    EXPECT_EQ(
+        "", InOrder(installation.SchedulerLog(),
+                    {"ReadScheduleRecord -> 0", "ReadScheduleRecord -> 0", "WriteScheduleRecord",
+                     "ReadScheduleRecord -> 0", "SetBroadcastTimes 06:02-06:12 19:02-19:12 -> 0"}));
+}
+
+TEST_F(AutomaticRunTest, OkOnlyMinimisesAndClosingRunsTheEndStepsTwice) {
+    RunningProgram pelmar(installation, "Auto");
+    HWND dialog = pelmar.MainWindow();
+    ASSERT_NE(nullptr, dialog);
+    ASSERT_TRUE(WaitUntil([&] { return installation.GuideDataIsTodays(); }, 20000));
+    ShowWindow(dialog, SW_RESTORE);
+    ASSERT_TRUE(WaitUntil([&] { return IsIconic(dialog) == FALSE; }, 5000));
+    ClickButton(dialog, IDOK);
+    EXPECT_TRUE(WaitUntil([&] { return IsIconic(dialog) != FALSE; }, 5000));
+    Sleep(1500); // ticks go on, nothing ends
+    EXPECT_TRUE(IsWindow(dialog));
+
+    PostMessageA(dialog, WM_CLOSE, 0, 0);
+    EXPECT_EQ(0, pelmar.Wait(15000));
+    // Once on closing, once in the Cancel that follows: both hand the windows
+    // over; the second finds tomorrow's date already stored and writes none.
+    std::string log = installation.SchedulerLog();
+    EXPECT_EQ(2u, LogLines(log, "SetBroadcastTimes 06:02-06:12 19:02-19:12 -> 0").size()) << log;
+    EXPECT_EQ(1u, LogLines(log, "WriteScheduleRecord").size()) << log;
 }
 
 TEST_F(AutomaticRunTest, AViewerOnScreenAtStartLeavesTheTunerAloneButTheWindowsAreStored) {
@@ -92,13 +129,16 @@ TEST_F(AutomaticRunTest, AViewerOnScreenAtStartLeavesTheTunerAloneButTheWindowsA
     ClickButton(dialog, IDCANCEL);
     EXPECT_EQ(0, pelmar.Wait(10000));
     EXPECT_FALSE(FileExists(installation.scheduler / "Schedule.dat"));
+    // Registered, but the tuner itself was never asked for.
+    EXPECT_EQ(1u, LogLines(installation.TunerLog(), "RVL_OpenEx").size());
+    EXPECT_TRUE(LogLines(installation.TunerLog(), "RVL_OpenResource").empty());
+    EXPECT_EQ("", installation.ReceiverLog());
 }
 
 TEST_F(AutomaticRunTest, ATunerHeldElsewhereIsNamedAndTheRunWaitsMinimisedForItsEnd) {
-    ChildProcess holder("\"" + BinFolder() +
-                        "\\tunerpeer.exe\" hold \"Other Viewer\" --answer no --seconds 60");
-    ASSERT_TRUE(
-        WaitUntil([&] { return ChildProcess(Peer("ask Probe 1")).Wait(10000) == 1; }, 10000));
+    TunerPeer holder(installation.logs / "holder.txt",
+                     "hold \"Other Viewer\" --answer no --seconds 60");
+    ASSERT_TRUE(holder.WaitForOutput("holding"));
     RunningProgram pelmar(installation, "Auto");
     pelmar.ExpectBox("Pelmar", "Other Viewer が動作中のためEPGデータの取得を中止します。", true);
     HWND dialog = pelmar.MainWindow();
@@ -106,6 +146,7 @@ TEST_F(AutomaticRunTest, ATunerHeldElsewhereIsNamedAndTheRunWaitsMinimisedForIts
     EXPECT_TRUE(WaitUntil([&] { return IsIconic(dialog) != FALSE; }, 5000));
     ClickButton(dialog, IDCANCEL);
     EXPECT_EQ(0, pelmar.Wait(10000));
+    EXPECT_NE(std::string::npos, installation.TunerState().find("name \"Other Viewer\""));
 }
 
 TEST_F(AutomaticRunTest, ADayFileHeldOpenAtTheEndIsPassedOverAndTheRunStillEnds) {
@@ -114,7 +155,7 @@ TEST_F(AutomaticRunTest, ADayFileHeldOpenAtTheEndIsPassedOverAndTheRunStillEnds)
     ASSERT_TRUE(WaitUntil([&] { return installation.GuideDataIsTodays(); }, 20000));
     // The end-of-run check reads the station name from this file.
     HeldFile held(installation.adams / ("ZZZZ" + DateField(2) + ".ep1"));
-    ChildProcess viewer(Peer("ask Viewer 2"));
+    TunerPeer viewer(installation.logs / "viewer.txt", "ask Viewer 2");
     EXPECT_EQ(0, viewer.Wait(10000));
     EXPECT_EQ(0, pelmar.Wait(15000)); // no file-error message waits for an answer
     EXPECT_FALSE(FolderExists(installation.adams / "Temp"));

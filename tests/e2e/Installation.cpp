@@ -42,7 +42,6 @@ void CloseReceivers() {
 Installation::Installation(bool withReceiver) {
     CloseReceivers();
     ClearInstallationRegistry();
-    DeleteRegistryTree(HKEY_CURRENT_USER, StandInsKey);
     for (const char *file : {"Pelmar.exe", "Rivolink.dll", "Wakeplan.dll"})
         CopyProgramFile(file, programFolder.Path());
     if (withReceiver)
@@ -69,7 +68,6 @@ Installation::Installation(bool withReceiver) {
 Installation::~Installation() {
     CloseReceivers();
     ClearInstallationRegistry();
-    DeleteRegistryTree(HKEY_CURRENT_USER, StandInsKey);
 }
 
 std::string Installation::Program(const std::string &arguments) const {
@@ -149,6 +147,12 @@ bool Installation::GuideDataIsTodays() const {
            written.wDay == today.wDay;
 }
 
+std::string Installation::TunerState() const {
+    TunerPeer status(logs / "status.txt", "status");
+    status.Wait(10000);
+    return status.Output();
+}
+
 void Installation::SetSwitch(const char *standIn, const char *name, DWORD value) {
     SetRegistryBytes(HKEY_CURRENT_USER, StandInKey(standIn).c_str(), name, &value, sizeof value,
                      REG_DWORD);
@@ -216,6 +220,19 @@ bool Enabled(HWND dialog, int id) {
 
 bool Ticked(HWND dialog, int id) {
     return SendMessageA(GetDlgItem(dialog, id), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+std::string InOrder(const std::string &log, const std::vector<std::string> &pieces) {
+    std::istringstream in(log);
+    std::string line;
+    for (const std::string &piece : pieces) {
+        bool found = false;
+        while (!found && std::getline(in, line))
+            found = line.find(piece) != std::string::npos;
+        if (!found)
+            return "not found in order: \"" + piece + "\" in\n" + log;
+    }
+    return "";
 }
 
 std::vector<std::string> LogLines(const std::string &log, const std::string &piece) {

@@ -41,6 +41,9 @@ public:
                        const std::vector<int> &days);
     // Whether the receiver has marked today's guide data present.
     bool GuideDataIsTodays() const;
+    // The tuner's state as `tunerpeer status` prints it; whether nobody holds it.
+    std::string TunerState() const;
+    bool TunerIsFree() const { return TunerState().find("tuner: free") != std::string::npos; }
     // A stand-in's DWORD setting ("Rivolink", "Wakeplan", "DataCast").
     void SetSwitch(const char *standIn, const char *name, DWORD value);
     std::string TunerLog() const { return ReadLog("tuner.log"); }
@@ -97,5 +100,8 @@ template <typename Pred> bool WaitUntil(Pred pred, DWORD milliseconds) {
     }
     return true;
 }
-// The lines of a log that contain every one of the given pieces, in order.
+// The lines of a log that contain the piece.
 std::vector<std::string> LogLines(const std::string &log, const std::string &piece);
+// Empty when each piece appears in a line of the log after the line of the
+// piece before it; otherwise what was missing, with the log.
+std::string InOrder(const std::string &log, const std::vector<std::string> &pieces);

@@ -55,9 +55,6 @@ protected:
         memcpy(&record[100], &flags, 4);
         WriteFile(installation.scheduler / "Schedule.dat", record);
     }
-    std::string Peer(const std::string &arguments) const {
-        return "\"" + BinFolder() + "\\tunerpeer.exe\" " + arguments;
-    }
     Installation installation;
 };
 
@@ -144,7 +141,7 @@ TEST_F(ManualRunTest, OldDataIsShownUntilAViewerTakesTheTunerAndOkStillStoresThe
     ASSERT_NE(nullptr, FindWindowA(nullptr, "DataCast - NORVELL"));
 
     // A viewer takes the tuner; at the dialog's next poll the notice names it.
-    ChildProcess viewer(Peer("ask \"Viewer X\" 2"));
+    TunerPeer viewer(installation.logs / "viewer.txt", "ask \"Viewer X\" 2");
     EXPECT_EQ(0, viewer.Wait(10000));
     HWND notice = pelmar.WaitForBox("PELMAR", 20000);
     ASSERT_NE(nullptr, notice);
@@ -162,6 +159,32 @@ TEST_F(ManualRunTest, OldDataIsShownUntilAViewerTakesTheTunerAndOkStillStoresThe
     EXPECT_EQ((std::vector<uint16_t>{0}), StoredWords(70, 1));
     EXPECT_EQ(0x40000000u, StoredFlags());
     EXPECT_EQ(std::string(120, '\0'), ReadWholeFile(installation.scheduler / "Broadcast.dat"));
+}
+
+TEST_F(ManualRunTest, AScheduleThatCannotBeStoredIsReportedAndTheRunStillEnds) {
+    installation.WriteGuideData(time(nullptr));
+    installation.WriteSchedule({{6, 2, 6, 12}, {9, 2, 9, 12}});
+    installation.SetSwitch("DataCast", "StepMilliseconds", 600000);
+    installation.SetSwitch("Wakeplan", "FailWrite", 1);
+    {
+        RunningProgram pelmar(installation);
+        HWND dialog = pelmar.MainWindow();
+        ASSERT_NE(nullptr, dialog);
+        ClickButton(dialog, IDOK); // the manual choice
+        pelmar.ExpectBox(Shown::ManualCaption,
+                         "設定に失敗しました。\nプログラムを再起動して設定をしてください。", false);
+        EXPECT_EQ(0, pelmar.Wait(10000));
+    }
+    RunningProgram pelmar(installation);
+    HWND dialog = pelmar.MainWindow();
+    ASSERT_NE(nullptr, dialog);
+    Click(dialog, DailyRadio);
+    ClickButton(dialog, IDOK);
+    pelmar.ExpectBox(Shown::DailyCaption,
+                     "設定に失敗しました。\nプログラムを再起動して設定をしなおしてください。",
+                     false);
+    EXPECT_EQ(0, pelmar.Wait(10000));
+    EXPECT_FALSE(FileExists(installation.scheduler / "Schedule.dat"));
 }
 
 TEST_F(ManualRunTest, TheWindowMenuOpensTheVersionBoxForItsItemOnly) {

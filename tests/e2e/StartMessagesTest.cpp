@@ -25,12 +25,7 @@ protected:
     std::string Tool(const std::string &name, const std::string &arguments) const {
         return "\"" + BinFolder() + "\\" + name + "\" " + arguments;
     }
-    // Whether the tuner is free: a viewer that asks without insisting gets it
-    // (a holder refuses such a request).
-    bool TunerIsFree() const {
-        ChildProcess viewer(Tool("tunerpeer.exe", "ask Probe 1"));
-        return viewer.Wait(10000) == 0;
-    }
+    bool TunerIsFree() const { return installation->TunerIsFree(); }
     void Cancel(RunningProgram &pelmar, HWND dialog) {
         ClickButton(dialog, IDCANCEL);
         EXPECT_EQ(0, pelmar.Wait(10000));
@@ -48,6 +43,7 @@ TEST_F(StartMessagesTest, WithoutTheEpgRegistryKeyTheUserIsToldToReinstallAndNot
     EXPECT_EQ(nullptr, FindWindowA(nullptr, "DataCast - NORVELL"));
     EXPECT_TRUE(TunerIsFree());
     Cancel(pelmar, dialog);
+    EXPECT_TRUE(LogLines(installation->TunerLog(), "RVL_OpenEx").empty());
 }
 
 TEST_F(StartMessagesTest, ABrokenScheduleWithTodaysDataOffersTheDefaultRange) {
@@ -77,13 +73,18 @@ TEST_F(StartMessagesTest, AChannelThatCannotBeSetIsReportedAndTheTunerStillGiven
     EXPECT_FALSE(TunerIsFree());
     Cancel(pelmar, dialog);
     EXPECT_TRUE(TunerIsFree());
+    EXPECT_EQ("", InOrder(installation->TunerLog(),
+                          {"RVL_SetChannel 6 -> 7", "RVL_CloseResource", "RVL_CallBackClose"}));
+    EXPECT_TRUE(LogLines(installation->TunerLog(), "RVL_VBIResume").empty());
+    EXPECT_EQ("", installation->ReceiverLog());
 }
 
 TEST_F(StartMessagesTest, ATunerHeldByAnotherProgramIsNamedTwiceThenTheLaterStartIsAdvised) {
     installation->WriteGuideData(time(nullptr) - 86400);
     WriteFile(installation->adams / "Ep000001.tct", "short");
-    ChildProcess holder(Tool("tunerpeer.exe", "hold \"Other Viewer\" --answer no --seconds 60"));
-    ASSERT_TRUE(WaitUntil([&] { return !TunerIsFree(); }, 10000));
+    TunerPeer holder(installation->logs / "holder.txt",
+                     "hold \"Other Viewer\" --answer no --seconds 60");
+    ASSERT_TRUE(holder.WaitForOutput("holding"));
     RunningProgram pelmar(*installation);
     pelmar.ExpectBox("Pelmar", HolderRunning("Other Viewer"), true); // from the tuner's opening
     pelmar.ExpectBox("Pelmar", HolderRunning("Other Viewer"), true); // from the start's report

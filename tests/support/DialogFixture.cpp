@@ -37,7 +37,6 @@ std::vector<std::string> HourTexts(int first, int last) {
 
 void DialogFixture::SetUp() {
     ClearInstallationRegistry();
-    DeleteRegistryTree(HKEY_CURRENT_USER, WakeplanKeyPath);
     SetRegistryText(HKEY_CURRENT_USER, WakeplanKeyPath, "Folder", scheduler.Path());
     SetRegistryText(HKEY_CURRENT_USER, AdamsKeyPath, "Adams-E", adams.Path());
     SetRegistryText(HKEY_LOCAL_MACHINE, EpgKeyPath, "EPG Temp", epgTemp.Path() + "\\");
@@ -53,7 +52,6 @@ void DialogFixture::SetUp() {
 void DialogFixture::TearDown() {
     ResetCurrentTime();
     ClearInstallationRegistry();
-    DeleteRegistryTree(HKEY_CURRENT_USER, WakeplanKeyPath);
 }
 
 void DialogFixture::WriteSchedule(const std::string &records) {

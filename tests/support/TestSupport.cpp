@@ -180,6 +180,68 @@ long ChildProcess::Wait(DWORD milliseconds) {
     return (long)code;
 }
 
+TunerPeer::TunerPeer(const std::string &outputPath, const std::string &arguments)
+    : outputPath(outputPath) {
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+    HANDLE output =
+        CreateFileA(outputPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                    CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = output;
+    startup.hStdError = output;
+    std::string line = "\"" + BinFolder() + "\\tunerpeer.exe\" " + arguments;
+    BOOL started = output != INVALID_HANDLE_VALUE &&
+                   CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
+                                  nullptr, nullptr, &startup, &info);
+    if (output != INVALID_HANDLE_VALUE)
+        CloseHandle(output);
+    if (!started)
+        throw std::runtime_error("cannot start " + line);
+}
+
+TunerPeer::~TunerPeer() {
+    Kill();
+    CloseHandle(info.hThread);
+    CloseHandle(info.hProcess);
+}
+
+void TunerPeer::Kill() {
+    if (WaitForSingleObject(info.hProcess, 0) == WAIT_TIMEOUT) {
+        TerminateProcess(info.hProcess, 99);
+        WaitForSingleObject(info.hProcess, 5000);
+    }
+}
+
+long TunerPeer::Wait(DWORD milliseconds) {
+    DWORD code = 0;
+    if (WaitForSingleObject(info.hProcess, milliseconds) != WAIT_OBJECT_0 ||
+        !GetExitCodeProcess(info.hProcess, &code))
+        return -1;
+    return (long)code;
+}
+
+std::string TunerPeer::Output() const {
+    HANDLE file = CreateFileA(outputPath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return "";
+    std::string content(GetFileSize(file, nullptr), '\0');
+    DWORD done = 0;
+    ReadFile(file, &content[0], (DWORD)content.size(), &done, nullptr);
+    CloseHandle(file);
+    content.resize(done);
+    return content;
+}
+
+bool TunerPeer::WaitForOutput(const std::string &text, DWORD milliseconds) {
+    for (DWORD start = GetTickCount(); GetTickCount() - start < milliseconds; Sleep(20))
+        if (Output().find(text) != std::string::npos)
+            return true;
+    return false;
+}
+
 namespace {
 struct WindowSearch {
     DWORD processId;

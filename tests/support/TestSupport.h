@@ -88,6 +88,27 @@ private:
     PROCESS_INFORMATION info = {};
 };
 
+// tunerpeer.exe (beside the test) with its output in a file; killed at the
+// end if still running. A file, not a pipe: a pipe could be kept open by the
+// desktop process that the first window of the prefix starts.
+class TunerPeer {
+public:
+    TunerPeer(const std::string &outputPath, const std::string &arguments);
+    ~TunerPeer();
+    TunerPeer(const TunerPeer &) = delete;
+    TunerPeer &operator=(const TunerPeer &) = delete;
+    void Kill();
+    DWORD Id() const { return info.dwProcessId; }
+    // The exit code, or -1 when the process has not ended within the time.
+    long Wait(DWORD milliseconds);
+    std::string Output() const;
+    bool WaitForOutput(const std::string &text, DWORD milliseconds = 10000);
+
+private:
+    std::string outputPath;
+    PROCESS_INFORMATION info = {};
+};
+
 // Waits for a top-level window of the process with this title (and class, if given).
 HWND WaitForWindow(DWORD processId, const std::string &title, const char *className = nullptr,
                    DWORD milliseconds = 10000);

@@ -13,13 +13,11 @@ class ReceptionTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ClearInstallationRegistry();
-        DeleteRegistryTree(HKEY_CURRENT_USER, "Software\\PackageStandIns");
         acquire = AcquireContext{};
         acquire.adamsChannel = 6;
     }
     void TearDown() override {
         ClearInstallationRegistry();
-        DeleteRegistryTree(HKEY_CURRENT_USER, "Software\\PackageStandIns");
         if (resource)
             RVL_CloseResource(resource);
     }

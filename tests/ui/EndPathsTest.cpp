@@ -19,7 +19,6 @@ protected:
     void TearDown() override {
         if (HWND receiver = FindWindowA(nullptr, "DataCast - NORVELL"))
             SendMessageA(receiver, WM_CLOSE, 0, 0);
-        DeleteRegistryTree(HKEY_CURRENT_USER, "Software\\PackageStandIns\\DataCast");
         DialogFixture::TearDown();
     }
     bool TunerIsFree() {

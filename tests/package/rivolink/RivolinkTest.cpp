@@ -48,72 +48,6 @@ std::string LinePrefix(DWORD processId, DWORD threadId = GetCurrentThreadId()) {
     return std::to_string(processId) + " " + std::to_string(threadId) + " ";
 }
 
-// tunerpeer.exe with its output in a file; killed at the end if still running.
-class Peer {
-public:
-    Peer(const std::string &outputPath, const std::string &arguments) : outputPath(outputPath) {
-        SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-        HANDLE output =
-            CreateFileA(outputPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                        &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-        STARTUPINFOA startup = {};
-        startup.cb = sizeof startup;
-        startup.dwFlags = STARTF_USESTDHANDLES;
-        startup.hStdOutput = output;
-        startup.hStdError = output;
-        std::string line = "\"" + BinFolder() + "\\tunerpeer.exe\" " + arguments;
-        BOOL started = output != INVALID_HANDLE_VALUE &&
-                       CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
-                                      nullptr, nullptr, &startup, &info);
-        if (output != INVALID_HANDLE_VALUE)
-            CloseHandle(output);
-        if (!started)
-            throw std::runtime_error("cannot start " + line);
-    }
-    ~Peer() {
-        Kill();
-        CloseHandle(info.hThread);
-        CloseHandle(info.hProcess);
-    }
-    void Kill() {
-        if (WaitForSingleObject(info.hProcess, 0) == WAIT_TIMEOUT) {
-            TerminateProcess(info.hProcess, 99);
-            WaitForSingleObject(info.hProcess, 5000);
-        }
-    }
-    DWORD Id() const { return info.dwProcessId; }
-    long Wait(DWORD milliseconds) {
-        DWORD code = 0;
-        if (WaitForSingleObject(info.hProcess, milliseconds) != WAIT_OBJECT_0 ||
-            !GetExitCodeProcess(info.hProcess, &code))
-            return -1;
-        return (long)code;
-    }
-    std::string Output() const {
-        HANDLE file =
-            CreateFileA(outputPath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file == INVALID_HANDLE_VALUE)
-            return "";
-        std::string content(GetFileSize(file, nullptr), '\0');
-        DWORD done = 0;
-        ReadFile(file, &content[0], (DWORD)content.size(), &done, nullptr);
-        CloseHandle(file);
-        content.resize(done);
-        return content;
-    }
-    bool WaitForOutput(const std::string &text, DWORD milliseconds = 10000) {
-        for (DWORD start = GetTickCount(); GetTickCount() - start < milliseconds; Sleep(20))
-            if (Output().find(text) != std::string::npos)
-                return true;
-        return false;
-    }
-
-private:
-    std::string outputPath;
-    PROCESS_INFORMATION info = {};
-};
-
 struct Reply {
     int result = -1;
     DWORD granted = 99;
@@ -234,13 +168,13 @@ TEST_F(TunerTest, FreeTunerIsGrantedAndOnlyItsHolderTunesIt) {
     EXPECT_EQ(RvlSignalTuned | RvlSignalVbiRunning, signal);
 
     // We registered no callback, so nobody can ask us: a viewer is refused by our name.
-    Peer refused(folder / "refused.txt", "ask Viewer 2");
+    TunerPeer refused(folder / "refused.txt", "ask Viewer 2");
     EXPECT_EQ(1, refused.Wait(10000));
     EXPECT_NE(std::string::npos, refused.Output().find("refused by " + OwnerName));
 
     ASSERT_EQ(RvlOk, RVL_CloseResource(mine.handle));
     EXPECT_EQ(RvlErrorNotHolder, RVL_SetChannel(3));
-    Peer granted(folder / "granted.txt", "ask Viewer 2");
+    TunerPeer granted(folder / "granted.txt", "ask Viewer 2");
     EXPECT_EQ(0, granted.Wait(10000));
     EXPECT_NE(std::string::npos, granted.Output().find("granted"));
     // The viewer gave the tuner back as it ended.
@@ -249,7 +183,7 @@ TEST_F(TunerTest, FreeTunerIsGrantedAndOnlyItsHolderTunesIt) {
 
 TEST_F(TunerTest, HolderThatRefusesKeepsTheTunerAndTheAskerGetsItsName) {
     SetRegistryText(HKEY_CURRENT_USER, SwitchKeyPath, "Log", folder / "tuner.log");
-    Peer holder(folder / "holder.txt", "hold " + ViewerName + " --answer no");
+    TunerPeer holder(folder / "holder.txt", "hold " + ViewerName + " --answer no");
     ASSERT_TRUE(holder.WaitForOutput("holding"));
 
     Reply refused = AskForTuner();
@@ -303,7 +237,7 @@ TEST_F(TunerTest, HolderThatRefusesKeepsTheTunerAndTheAskerGetsItsName) {
 }
 
 TEST_F(TunerTest, HolderThatYieldsClosesItsResourceAndTheAskerGetsTheTuner) {
-    Peer holder(folder / "holder.txt", "hold Viewer --answer yes");
+    TunerPeer holder(folder / "holder.txt", "hold Viewer --answer yes");
     ASSERT_TRUE(holder.WaitForOutput("holding"));
 
     Reply mine = AskForTuner();
@@ -329,7 +263,7 @@ TEST_F(TunerTest, CallbacksRunOnTheRegisteringThreadOnlyWhileItReadsMessages) {
     EXPECT_EQ(0u, holder.eventsBeforeReading);
 
     // The test's main thread waits without reading messages; the holder's thread answers.
-    Peer viewer(folder / "viewer.txt", "ask Viewer 2");
+    TunerPeer viewer(folder / "viewer.txt", "ask Viewer 2");
     EXPECT_EQ(0, viewer.Wait(10000));
     EXPECT_NE(std::string::npos, viewer.Output().find("granted"));
     holder.Finish();
@@ -346,7 +280,7 @@ TEST_F(TunerTest, RegistrationEventComesOnceAndBeforeARequestThatFoundTheHolderB
     // Our request is waiting before the holder reads its first message: the
     // request is a sent message and comes out of the queue before the posted
     // registration, yet the callback must see event 7 first, and only once.
-    Peer holder(folder / "holder.txt", "hold Busy --answer no --busy 1000 --seconds 2");
+    TunerPeer holder(folder / "holder.txt", "hold Busy --answer no --busy 1000 --seconds 2");
     ASSERT_TRUE(holder.WaitForOutput("holding"));
     Reply first = AskForTuner();
     Reply second = AskForTuner();
@@ -367,14 +301,14 @@ TEST_F(TunerTest, RegistrationEventComesOnceAndBeforeARequestThatFoundTheHolderB
 
 TEST_F(TunerTest, StatusShowsTheHolderItsChannelAndItsRegistrationUntilItEnds) {
     {
-        Peer holder(folder / "holder.txt", "hold " + ViewerName + " --channel 5");
+        TunerPeer holder(folder / "holder.txt", "hold " + ViewerName + " --channel 5");
         ASSERT_TRUE(holder.WaitForOutput("event 7 handle "));
         std::string output = holder.Output();
         EXPECT_NE(std::string::npos, output.find("channel 5: 0, VBI: 0")) << output;
         size_t at = output.find("event 7 handle ") + 15;
         std::string handle = output.substr(at, output.find(',', at) - at);
 
-        Peer status(folder / "status.txt", "status");
+        TunerPeer status(folder / "status.txt", "status");
         EXPECT_EQ(0, status.Wait(10000));
         std::string shown = status.Output();
         std::string process = "process " + std::to_string(holder.Id()) + " ";
@@ -390,7 +324,7 @@ TEST_F(TunerTest, StatusShowsTheHolderItsChannelAndItsRegistrationUntilItEnds) {
         EXPECT_NE(std::string::npos, line.find(" handle " + handle)) << line;
         holder.Kill();
     }
-    Peer status(folder / "status.txt", "status");
+    TunerPeer status(folder / "status.txt", "status");
     EXPECT_EQ(0, status.Wait(10000));
     std::string shown = status.Output();
     EXPECT_NE(std::string::npos, shown.find("tuner: free")) << shown;
@@ -405,7 +339,7 @@ TEST_F(TunerTest, HolderThatYieldsWithoutClosingLosesTheTunerAnyway) {
     ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(holder.ready, 10000));
     ASSERT_EQ(1u, holder.granted);
 
-    Peer viewer(folder / "viewer.txt", "ask Viewer 2");
+    TunerPeer viewer(folder / "viewer.txt", "ask Viewer 2");
     EXPECT_EQ(0, viewer.Wait(10000));
     EXPECT_NE(std::string::npos, viewer.Output().find("granted"));
     holder.Finish();
@@ -415,7 +349,7 @@ TEST_F(TunerTest, HolderThatYieldsWithoutClosingLosesTheTunerAnyway) {
 
 TEST_F(TunerTest, KilledHolderFreesTheTuner) {
     {
-        Peer holder(folder / "holder.txt", "hold Viewer --answer no");
+        TunerPeer holder(folder / "holder.txt", "hold Viewer --answer no");
         ASSERT_TRUE(holder.WaitForOutput("holding"));
         EXPECT_EQ(0u, AskForTuner().granted);
         holder.Kill();
@@ -426,7 +360,7 @@ TEST_F(TunerTest, KilledHolderFreesTheTuner) {
 }
 
 TEST_F(TunerTest, HolderThatDoesNotAnswerInTimeKeepsTheTuner) {
-    Peer holder(folder / "holder.txt", "hold Slow --answer late");
+    TunerPeer holder(folder / "holder.txt", "hold Slow --answer late");
     ASSERT_TRUE(holder.WaitForOutput("holding"));
 
     SetSwitch("AnswerTimeout", 300);
