@@ -55,7 +55,8 @@ enum RvlResult : int {
 
 extern "C" {
 // Registers callback for this thread; the callback handle is stored at
-// callbackHandle and comes again with event 7 once the thread reads its messages.
+// callbackHandle and comes again with event 7 once the thread reads its
+// messages: once, and before the registration's first event 9.
 int __stdcall RVL_OpenEx(RvlCallback callback, DWORD mode, HANDLE *callbackHandle, void *context);
 // Takes the tuner. Result 0 with *resourceGranted 1: the tuner is ours and
 // *resourceHandle closes it. Result 0 with *resourceGranted 0: another
