@@ -52,7 +52,6 @@ TEST_F(AutomaticRunTest, ADailyRunReceivesTheWeekUntilAViewerAsksThenRenewsTheSc
     EXPECT_EQ(0, pelmar.Wait(15000));
     EXPECT_EQ(nullptr, FindWindowA(nullptr, "DataCast - NORVELL"));
     EXPECT_FALSE(FolderExists(installation.adams / "Temp"));
-    EXPECT_EQ(0, CountWindows(pelmar.Id(), "#32770")); // no message was left behind
 
     // Found outdated at start, the next start stays today; the new windows go over.
     std::string schedule = ReadWholeFile(installation.scheduler / "Schedule.dat");

@@ -161,6 +161,35 @@ TEST_F(ManualRunTest, OldDataIsShownUntilAViewerTakesTheTunerAndOkStillStoresThe
     EXPECT_EQ(std::string(120, '\0'), ReadWholeFile(installation.scheduler / "Broadcast.dat"));
 }
 
+TEST_F(ManualRunTest, WithTodaysDataNoTimerRunsSoARequestIsOnlyAnsweredUntilTheEnd) {
+    installation.WriteGuideData(time(nullptr));
+    installation.WriteSchedule({{6, 2, 6, 12}});
+    installation.SetSwitch("DataCast", "StepMilliseconds", 600000);
+    RunningProgram pelmar(installation);
+    HWND dialog = pelmar.MainWindow();
+    ASSERT_NE(nullptr, dialog);
+
+    // A viewer that does not insist is refused with the program's name.
+    TunerPeer probe(installation.logs / "probe.txt", "ask Probe 1");
+    EXPECT_EQ(1, probe.Wait(10000));
+    EXPECT_EQ(0u, probe.Output().find("refused by EPGデータ管理プログラム"));
+    // One that insists gets the tuner; without a timer nothing more happens.
+    TunerPeer viewer(installation.logs / "viewer.txt", "ask Viewer 2");
+    EXPECT_EQ(0, viewer.Wait(10000));
+    EXPECT_EQ(nullptr, pelmar.WaitForBox("PELMAR", 12000)); // longer than a manual tick
+    EXPECT_NE(nullptr, FindWindowA(nullptr, "DataCast - NORVELL"));
+
+    // The end stops the receiver and closes the resource once more.
+    ClickButton(dialog, IDCANCEL);
+    EXPECT_EQ(0, pelmar.Wait(10000));
+    EXPECT_EQ(nullptr, FindWindowA(nullptr, "DataCast - NORVELL"));
+    EXPECT_EQ("", InOrder(installation.TunerLog(),
+                          {"event 9 from \"Probe\" level 1 -> answer 0", "RVL_CloseResource",
+                           "event 9 from \"Viewer\" level 2 -> answer 1", "RVL_CloseResource",
+                           "RVL_CallBackClose"}));
+    EXPECT_EQ("", InOrder(installation.ReceiverLog(), {"message 1827", "message 1826"}));
+}
+
 TEST_F(ManualRunTest, AScheduleThatCannotBeStoredIsReportedAndTheRunStillEnds) {
     installation.WriteGuideData(time(nullptr));
     installation.WriteSchedule({{6, 2, 6, 12}, {9, 2, 9, 12}});

@@ -59,6 +59,16 @@ TEST_F(StartMessagesTest, ABrokenScheduleWithTodaysDataOffersTheDefaultRange) {
     EXPECT_EQ("24", Selected(GetDlgItem(dialog, 1012)));
     EXPECT_TRUE(Enabled(dialog, 1001)); // today's data: the daily choice stays open
     Cancel(pelmar, dialog);
+
+    // With old data the dialog waits for new data, and the daily choice waits with it.
+    installation->WriteGuideData(time(nullptr) - 86400);
+    RunningProgram again(*installation);
+    again.ExpectBox("Pelmar", DataMayBeBroken, true);
+    dialog = again.MainWindow();
+    ASSERT_NE(nullptr, dialog);
+    EXPECT_EQ("24", Selected(GetDlgItem(dialog, 1012)));
+    EXPECT_FALSE(Enabled(dialog, 1001));
+    Cancel(again, dialog);
 }
 
 TEST_F(StartMessagesTest, AChannelThatCannotBeSetIsReportedAndTheTunerStillGivenBack) {

@@ -77,7 +77,7 @@ TEST_F(ReceptionTest, RequestsAreAnsweredByTheirLevelAndOnlyANewAskerTakesTheTun
     EXPECT_EQ(Untouched, acquire.lastResult);
     // A second asker before the follow-up: closed once more, and it is the one named.
     EXPECT_EQ(1u, Ask("Viewer B", 2).answer);
-    EXPECT_NE(Untouched, acquire.lastResult);
+    EXPECT_EQ(RvlErrorHandle, acquire.lastResult); // the handle closed a moment ago
     EXPECT_STREQ("Viewer B", acquire.noticeName);
 
     // With the tuner not held: remembered, nothing closed, the event left alone.

@@ -43,6 +43,12 @@ TEST_F(EndPathsTest, AnAutomaticRunEndsAtItsDeadlineAsByAbortAndOkOnlyMinimises)
     ASSERT_EQ(1u, acquire.tunerHeld);
     ASSERT_EQ(1u, acquire.receiverRunning);
     EXPECT_TRUE(IsIconic(run.m_hWnd));
+    // Restored, it would be a 370 x 298 window.
+    WINDOWPLACEMENT placement = {};
+    placement.length = sizeof placement;
+    ASSERT_TRUE(GetWindowPlacement(run.m_hWnd, &placement));
+    EXPECT_EQ(370, placement.rcNormalPosition.right - placement.rcNormalPosition.left);
+    EXPECT_EQ(298, placement.rcNormalPosition.bottom - placement.rcNormalPosition.top);
 
     // OK only puts the run out of the way.
     ShowWindow(run.m_hWnd, SW_RESTORE);
