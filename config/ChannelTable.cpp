@@ -15,12 +15,19 @@ TablePath BuildTablePath(char *path) {
     return JoinText(path, FolderBufferSize, folder, "\\ChTable.dat") ? PathBuilt : PathTooLong;
 }
 
-// Reads the next record over the previous one; false at the end of the file.
-// A last record cut short keeps the rest of the one before it, as it always has.
-// A table that delivers no record at all is never compared: its cleared
-// buffer would match an empty station name.
-bool ReadRecord(CFile &file, ChannelRecord &record) {
-    return file.Read(&record, sizeof record) != 0;
+// Reads the first twelve records' bytes of the table (opened exclusively:
+// while the channel utility writes it, the open fails). Returns the count.
+size_t ReadTable(const char *path, uint8_t *table) {
+    CFile file(path, CFile::modeRead | CFile::shareCompat);
+    size_t got = 0;
+    while (got < ChannelTableReadSize) {
+        UINT read = file.Read(table + got, (UINT)(ChannelTableReadSize - got));
+        if (read == 0)
+            break;
+        got += read;
+    }
+    file.Close();
+    return got;
 }
 } // namespace
 
@@ -33,15 +40,13 @@ int CheckChannelTable(uint32_t *channel) {
     if (built == PathTooLong)
         return ChannelNotMarked;
     try {
-        CFile file(path, CFile::modeRead | CFile::shareCompat);
-        ChannelRecord record = {};
-        for (uint32_t number = 1; number <= ChannelCount && ReadRecord(file, record); ++number) {
-            if (record.isAdamsChannel == 1) {
-                *channel = number;
-                break;
-            }
-        }
-        file.Close();
+        uint8_t table[ChannelTableReadSize];
+        size_t size = ReadTable(path, table);
+        WalkChannelRecords(table, size, [&](const ChannelRecord &record, int number) {
+            if (record.isAdamsChannel == 1)
+                *channel = (uint32_t)number; // the first marked record wins
+            return record.isAdamsChannel == 1;
+        });
     } catch (const CFileException &) {
         // Missing, held open by the channel utility, or unreadable: no channel.
     }
@@ -54,18 +59,10 @@ int FindStationName(const char *name) {
         return 1;
     int result = 1;
     try {
-        CFile file(path, CFile::modeRead | CFile::shareCompat);
-        ChannelRecord record = {};
-        for (int number = 1; number <= ChannelCount && ReadRecord(file, record); ++number) {
-            // Compare within the field: a name without a terminator ends with it.
-            char stationName[sizeof record.stationName + 1] = {};
-            memcpy(stationName, record.stationName, sizeof record.stationName);
-            if (lstrcmpA(name, stationName) == 0) {
-                result = 0;
-                break;
-            }
-        }
-        file.Close();
+        uint8_t table[ChannelTableReadSize];
+        size_t size = ReadTable(path, table);
+        if (TableHasStationName(table, size, name, lstrcmpA))
+            result = 0;
     } catch (const CFileException &) {
     }
     return result;

@@ -1,17 +1,9 @@
 // The channel utility's table "ChTable.dat": 64-byte records, the first 12
 // of which are channels 1 to 12.
 #pragma once
+#include "ChannelRecords.h"
 #include <cstdint>
 
-struct ChannelRecord {
-    uint8_t reserved1[8];
-    char stationName[32];    // code page 932, terminated within the field
-    uint32_t isAdamsChannel; // exactly 1 marks the channel of the ADAMS broadcast
-    uint8_t reserved2[20];
-};
-static_assert(sizeof(ChannelRecord) == 64, "channel records are 64 bytes on disk");
-
-constexpr int ChannelCount = 12;
 constexpr uint32_t NoAdamsChannel = 255;
 
 enum ChannelTableResult { ChannelFound = 0, ChannelFolderMissing = 1, ChannelNotMarked = 4 };

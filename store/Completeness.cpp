@@ -43,17 +43,6 @@ bool DayFileName(int station, int day, const char *extension, char *name, size_t
     return JoinText(name, size, stationPrefixes[station], dayDates[day], extension);
 }
 
-// Cuts a name to at most limit bytes without splitting a double-byte character.
-size_t WholeCharacters(const char *text, size_t length, size_t limit) {
-    size_t kept = 0;
-    while (kept < length) {
-        size_t step = IsCp932LeadByte((unsigned char)text[kept]) ? 2 : 1;
-        if (kept + step > limit || kept + step > length)
-            break;
-        kept += step;
-    }
-    return kept;
-}
 } // namespace
 
 void RestoreDayFile(const char *fileName) {
@@ -96,47 +85,29 @@ void ReadStationName(const char *fileName, char *stationName) {
         return;
     try {
         CFile file(temporary, CFile::modeRead | CFile::shareCompat);
-        if (file.Seek(11, CFile::begin) == 11) {
-            unsigned char length = 0;
-            file.Read(&length, 1);
-            char name[256] = {};
-            UINT got = length ? file.Read(name, length) : 0;
-            size_t kept = WholeCharacters(name, got, StationNameSize - 1);
-            memcpy(stationName, name, kept);
-        }
+        // The name's length at offset 11 and at most 255 bytes of name after it.
+        uint8_t content[12 + 255];
+        UINT got = file.Read(content, sizeof content);
+        StationNameFromContent(content, got, stationName);
         file.Close();
         CFile::Remove(temporary);
     } catch (const CFileException &) {
-        // The name stays as far as it was read; the temporary file goes with the start-up copy.
+        // The name stays empty; the temporary file goes with the start-up copy.
     }
 }
 
 int EvaluateDayFiles(int stations) {
-    for (int i = 0; i < stations; ++i) {
-        int complete = 0, firstComplete = -1;
-        for (int d = 0; d < DayWindowLength; ++d) {
-            if (dayFileCounts[i][d] != 2)
-                continue;
-            ++complete;
-            if (firstComplete < 0)
-                firstComplete = d;
-        }
-        if (complete == 0)
-            return 0;
-        if (complete == DayWindowLength)
-            continue;
-        if (complete == 2 && (dayFileCounts[i][0] == 2 || dayFileCounts[i][1] == 2))
-            continue;
-        // An unusual pattern matters only for a station that the user has.
-        char name[FolderBufferSize];
-        if (!DayFileName(i, firstComplete, ".ep1", name, sizeof name))
-            return 0;
-        char stationName[StationNameSize] = {};
-        ReadStationName(name, stationName);
-        if (FindStationName(stationName) == 0)
-            return 0;
-    }
-    return 1;
+    return JudgeWeek(
+        stations, [](int i) { return dayFileCounts[i]; },
+        [](int i, int firstComplete) {
+            // An unusual pattern matters only for a station that the user has.
+            char name[FolderBufferSize];
+            if (!DayFileName(i, firstComplete, ".ep1", name, sizeof name))
+                return true;
+            char stationName[StationNameSize] = {};
+            ReadStationName(name, stationName);
+            return FindStationName(stationName) == 0;
+        });
 }
 
 int CheckDayFiles() {

@@ -6,9 +6,8 @@
 #include <cstdint>
 
 constexpr int MaxStations = 20;
-constexpr int PrefixSize = 5;       // four characters and a terminator
-constexpr int CountRowSize = 10;    // eight day counters, two bytes unused
-constexpr int StationNameSize = 26; // 25 bytes of name and a terminator
+constexpr int PrefixSize = 5;    // four characters and a terminator
+constexpr int CountRowSize = 10; // eight day counters, two bytes unused
 
 // The tables of the last pass, rebuilt by each pass.
 extern char dayDates[DayWindowLength][DateFieldSize];

@@ -4,17 +4,7 @@
 #include "FolderScan.h"
 #include "Path.h"
 #include "Registry.h"
-#include <cstdio>
 #include <cstring>
-
-void BuildDayDates(time_t now, char dates[DayWindowLength][DateFieldSize]) {
-    for (int d = 0; d < DayWindowLength; ++d) {
-        tm day = {};
-        LocalTime(now + (time_t)d * 86400, day);
-        snprintf(dates[d], DateFieldSize, "%2.2u%2.2u", (unsigned)(day.tm_mon + 1),
-                 (unsigned)day.tm_mday);
-    }
-}
 
 void DeleteDaySet(const char *adamsFolder, const char *ep1Path, const char *base) {
     char basePath[FolderBufferSize], ep2Path[FolderBufferSize], eptPath[FolderBufferSize];
@@ -49,16 +39,6 @@ template <typename Judge> bool ForEachDaySet(const char *adamsFolder, Judge judg
     });
 }
 
-// A base of eight characters or more carries its date in characters 5 to 8.
-// A shorter one cannot be dated, and what cannot be dated is kept.
-bool InWindow(const char *base, const char (&window)[DayWindowLength][DateFieldSize]) {
-    if (strlen(base) < 8)
-        return true;
-    for (const char *date : window)
-        if (strncmp(base + 4, date, 4) == 0)
-            return true;
-    return false;
-}
 } // namespace
 
 void PurgeDayFiles(const char *adamsFolder) {
@@ -66,16 +46,16 @@ void PurgeDayFiles(const char *adamsFolder) {
     BuildDayDates(CurrentTime(), window);
     bool found = ForEachDaySet(
         adamsFolder, [&](const WIN32_FIND_DATAA &, const char *ep1Path, const char *base) {
-            if (!InWindow(base, window))
+            if (IsOutsideDayWindow(base, window))
                 DeleteDaySet(adamsFolder, ep1Path, base);
         });
     if (!found)
         return;
 
-    time_t limit = CurrentTime() - DaySetAgeLimit;
+    time_t now = CurrentTime();
     ForEachDaySet(adamsFolder,
                   [&](const WIN32_FIND_DATAA &entry, const char *ep1Path, const char *base) {
-                      if (FileTimeToTime(entry.ftCreationTime) < limit)
+                      if (IsPastAgeLimit(FileTimeToTime(entry.ftCreationTime), now))
                           DeleteDaySet(adamsFolder, ep1Path, base);
                   });
 }

@@ -3,14 +3,7 @@
 // set, led by its ".ep1" file. Day sets outside the eight days from today, or
 // older than ten days, are purged.
 #pragma once
-#include <ctime>
-
-constexpr int DayWindowLength = 8;
-constexpr int DateFieldSize = 5; // "MMDD" and its terminator
-constexpr time_t DaySetAgeLimit = 10 * 86400;
-
-// The date fields of the given moment's day and the seven days after it.
-void BuildDayDates(time_t now, char dates[DayWindowLength][DateFieldSize]);
+#include "WeekRules.h"
 
 // Deletes the day sets of the folder (given without a trailing "\") whose date
 // lies outside the window, then those whose ".ep1" file was created more than

@@ -1,0 +1,199 @@
+#include "WeekReport.h"
+#include "DecodeBody.h"
+#include <algorithm>
+#include <cctype>
+#include <map>
+#include <set>
+
+namespace {
+constexpr int MaxStations = 20; // the pass's tables
+
+std::string LowerCase(std::string text) {
+    for (char &c : text)
+        if (c >= 'A' && c <= 'Z')
+            c = (char)(c - 'A' + 'a');
+    return text;
+}
+
+// The extension after the last dot, lower-cased ("" without one).
+std::string ExtensionOf(const std::string &name) {
+    size_t dot = name.find_last_of('.');
+    return dot == std::string::npos ? "" : LowerCase(name.substr(dot + 1));
+}
+
+std::string BaseOf(const std::string &name) {
+    size_t dot = name.find_last_of('.');
+    return dot == std::string::npos ? name : name.substr(0, dot);
+}
+
+// The folder as the pass leaves it: the purge's deletions, then its restores.
+class TidiedFolder {
+public:
+    TidiedFolder(const WeekFolder &folder) : folder(folder) {
+        for (const FolderEntry &entry : folder.files)
+            present.insert(LowerCase(entry.name));
+        for (const std::string &name : folder.startUpCopy)
+            copied.insert(LowerCase(name));
+    }
+    bool Has(const std::string &name) const { return present.count(LowerCase(name)) != 0; }
+    void Delete(const std::string &name) {
+        present.erase(LowerCase(name));
+        deleted.insert(LowerCase(name));
+    }
+    // A file that the pass restores from the start-up copy when it is missing.
+    bool HasAfterRestore(const std::string &name) const {
+        return Has(name) || copied.count(LowerCase(name)) != 0;
+    }
+    // Reads a file where the pass would find it: in the folder, else restored.
+    bool Read(const std::string &name, std::vector<uint8_t> &bytes) const {
+        if (Has(name))
+            return folder.read(name, false, bytes);
+        return copied.count(LowerCase(name)) != 0 && folder.read(name, true, bytes);
+    }
+
+private:
+    const WeekFolder &folder;
+    std::set<std::string> present, copied, deleted;
+};
+
+// The station name that a received ".ep1" carries; empty when it cannot be decoded.
+std::string StationNameOf(const TidiedFolder &folder, const std::string &ep1) {
+    std::vector<uint8_t> bytes;
+    if (!folder.Read(ep1, bytes))
+        return "";
+    const FileKind &kind = *GetFileKind(2); // ep1
+    size_t bodySize = 0;
+    if (GetBodySize(kind, bytes.size(), &bodySize) != DecodeStatus::Ok)
+        return "";
+    std::vector<uint8_t> output(DecodeBufferSize(kind, bodySize));
+    DecodedContent content = {};
+    if (DecodeBody(kind, bytes.data() + HeaderLength(kind), bodySize, output.data(), output.size(),
+                   &content) != DecodeStatus::Ok)
+        return "";
+    char name[StationNameSize];
+    StationNameFromContent(content.data, content.size, name);
+    return name;
+}
+
+void Purge(const WeekFolder &folder, time_t now,
+           const char (&dates)[DayWindowLength][DateFieldSize], TidiedFolder &tidied,
+           WeekCoverage &coverage) {
+    for (const FolderEntry &entry : folder.files) {
+        if (ExtensionOf(entry.name) != "ep1")
+            continue;
+        std::string base = BaseOf(entry.name);
+        PurgeReason reason = PurgeReasonOf(base.c_str(), entry.created, now, dates);
+        if (reason == PurgeReason::Kept)
+            continue;
+        // The set goes: its ".ep1", then the companions that exist.
+        for (const char *extension : {".ep1", ".ep2", ".ept"}) {
+            std::string name = extension[3] == '1' ? entry.name : base + extension;
+            if (!tidied.Has(name))
+                continue;
+            coverage.wouldPurge.push_back({name, reason});
+            tidied.Delete(name);
+        }
+    }
+}
+
+StationCoverage CoverStation(const std::string &prefix, const TidiedFolder &tidied,
+                             const char (&dates)[DayWindowLength][DateFieldSize],
+                             const std::function<bool(const char *)> &inChannelTable) {
+    StationCoverage station = {prefix, "", false, {}, 0, CoverageJudgement::NoCompleteDay};
+    uint8_t counts[DayWindowLength] = {};
+    int firstEp1 = -1;
+    for (int d = 0; d < DayWindowLength; ++d) {
+        std::string base = prefix + dates[d];
+        DayCoverage &day = station.days[d];
+        day.ep1 = tidied.HasAfterRestore(base + ".ep1");
+        day.ept = tidied.HasAfterRestore(base + ".ept");
+        day.ep2 = tidied.Has(base + ".ep2"); // never restored
+        counts[d] = (uint8_t)(day.ep1 + day.ept);
+        if (day.ep1 && firstEp1 < 0)
+            firstEp1 = d;
+    }
+    int firstComplete = -1;
+    StationJudgement judged = JudgeStation(counts, &firstComplete);
+    for (uint8_t count : counts)
+        station.completeDays += count == 2;
+    int named = firstComplete >= 0 ? firstComplete : firstEp1;
+    if (named >= 0)
+        station.name = StationNameOf(tidied, prefix + dates[named] + ".ep1");
+    station.inChannelTable = inChannelTable(station.name.c_str());
+    switch (judged) {
+    case StationJudgement::AllDays:
+        station.judgement = CoverageJudgement::AllDays;
+        break;
+    case StationJudgement::TodayPair:
+        station.judgement = CoverageJudgement::TodayPair;
+        break;
+    case StationJudgement::NoCompleteDay:
+        station.judgement = CoverageJudgement::NoCompleteDay;
+        break;
+    case StationJudgement::LookUp:
+        station.judgement =
+            station.inChannelTable ? CoverageJudgement::InTable : CoverageJudgement::NotInTable;
+        break;
+    }
+    return station;
+}
+} // namespace
+
+WeekCoverage ReportWeek(const WeekFolder &folder, time_t now,
+                        const std::function<bool(const char *)> &inChannelTable) {
+    WeekCoverage coverage = {};
+    BuildDayDates(now, coverage.dates);
+
+    // The stations, listed before the purge as the pass lists them.
+    std::vector<std::string> prefixes;
+    for (const FolderEntry &entry : folder.files) {
+        if (ExtensionOf(entry.name) != "ep1")
+            continue;
+        std::string prefix = BaseOf(entry.name).substr(0, 4);
+        if (std::find(prefixes.begin(), prefixes.end(), prefix) != prefixes.end() ||
+            std::find(coverage.stationsLeftOut.begin(), coverage.stationsLeftOut.end(), prefix) !=
+                coverage.stationsLeftOut.end())
+            continue;
+        (prefixes.size() < (size_t)MaxStations ? prefixes : coverage.stationsLeftOut)
+            .push_back(prefix);
+    }
+
+    TidiedFolder tidied(folder);
+    Purge(folder, now, coverage.dates, tidied, coverage);
+    for (const std::string &prefix : prefixes)
+        coverage.stations.push_back(CoverStation(prefix, tidied, coverage.dates, inChannelTable));
+
+    // No day files, or stations the pass could not judge: never complete.
+    coverage.complete =
+        !prefixes.empty() && coverage.stationsLeftOut.empty() &&
+        JudgeWeek((int)coverage.stations.size(),
+                  [&](int i) {
+                      static thread_local uint8_t counts[DayWindowLength];
+                      for (int d = 0; d < DayWindowLength; ++d)
+                          counts[d] = (uint8_t)(coverage.stations[i].days[d].ep1 +
+                                                coverage.stations[i].days[d].ept);
+                      return counts;
+                  },
+                  [&](int i, int) { return coverage.stations[i].inChannelTable; }) == 1;
+    return coverage;
+}
+
+const char *JudgementText(CoverageJudgement judgement) {
+    switch (judgement) {
+    case CoverageJudgement::AllDays:
+        return "all-days";
+    case CoverageJudgement::TodayPair:
+        return "today-pair";
+    case CoverageJudgement::NoCompleteDay:
+        return "no-complete-day";
+    case CoverageJudgement::InTable:
+        return "in-table";
+    case CoverageJudgement::NotInTable:
+        return "not-in-table";
+    }
+    return "";
+}
+
+const char *PurgeReasonText(PurgeReason reason) {
+    return reason == PurgeReason::OutsideWindow ? "outside-window" : "older-than-10-days";
+}

@@ -1,0 +1,90 @@
+#include "WeekRules.h"
+#include "FileKind.h"
+#include <cstdio>
+#include <cstring>
+
+namespace {
+bool LocalDay(time_t moment, tm &fields) {
+#ifdef _WIN32
+    return localtime_s(&fields, &moment) == 0;
+#else
+    return localtime_r(&moment, &fields) != nullptr;
+#endif
+}
+
+constexpr size_t NameLengthOffset = 11;
+} // namespace
+
+void BuildDayDates(time_t now, char dates[DayWindowLength][DateFieldSize]) {
+    for (int d = 0; d < DayWindowLength; ++d) {
+        tm day = {};
+        LocalDay(now + (time_t)d * 86400, day);
+        snprintf(dates[d], DateFieldSize, "%2.2u%2.2u", (unsigned)(day.tm_mon + 1),
+                 (unsigned)day.tm_mday);
+    }
+}
+
+bool IsOutsideDayWindow(const char *base, const char (&dates)[DayWindowLength][DateFieldSize]) {
+    if (strlen(base) < 8)
+        return false;
+    for (const char *date : dates)
+        if (strncmp(base + 4, date, 4) == 0)
+            return false;
+    return true;
+}
+
+bool IsPastAgeLimit(time_t created, time_t now) {
+    return created < now - DaySetAgeLimit;
+}
+
+PurgeReason PurgeReasonOf(const char *base, time_t created, time_t now,
+                          const char (&dates)[DayWindowLength][DateFieldSize]) {
+    if (IsOutsideDayWindow(base, dates))
+        return PurgeReason::OutsideWindow;
+    return IsPastAgeLimit(created, now) ? PurgeReason::TooOld : PurgeReason::Kept;
+}
+
+StationJudgement JudgeStation(const uint8_t *counts, int *firstCompleteDay) {
+    int complete = 0;
+    *firstCompleteDay = -1;
+    for (int d = 0; d < DayWindowLength; ++d) {
+        if (counts[d] != 2)
+            continue;
+        ++complete;
+        if (*firstCompleteDay < 0)
+            *firstCompleteDay = d;
+    }
+    if (complete == 0)
+        return StationJudgement::NoCompleteDay;
+    if (complete == DayWindowLength)
+        return StationJudgement::AllDays;
+    if (complete == 2 && (counts[0] == 2 || counts[1] == 2))
+        return StationJudgement::TodayPair;
+    return StationJudgement::LookUp;
+}
+
+size_t WholeCharacters(const char *text, size_t length, size_t limit) {
+    size_t kept = 0;
+    while (kept < length) {
+        size_t step = IsCp932LeadByte((unsigned char)text[kept]) ? 2 : 1;
+        if (kept + step > limit || kept + step > length)
+            break;
+        kept += step;
+    }
+    return kept;
+}
+
+size_t StationNameFromContent(const uint8_t *content, size_t size, char *name) {
+    name[0] = '\0';
+    if (size <= NameLengthOffset)
+        return 0;
+    size_t length = content[NameLengthOffset];
+    size_t available = size - NameLengthOffset - 1;
+    if (length > available)
+        length = available;
+    const char *text = reinterpret_cast<const char *>(content + NameLengthOffset + 1);
+    size_t kept = WholeCharacters(text, length, StationNameSize - 1);
+    memcpy(name, text, kept);
+    name[kept] = '\0';
+    return kept;
+}
