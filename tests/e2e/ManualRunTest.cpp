@@ -190,6 +190,30 @@ TEST_F(ManualRunTest, WithTodaysDataNoTimerRunsSoARequestIsOnlyAnsweredUntilTheE
     EXPECT_EQ("", InOrder(installation.ReceiverLog(), {"message 1827", "message 1826"}));
 }
 
+TEST_F(ManualRunTest, OkTidiesTheWeekOutdatedSetsGoAndVanishedDaysComeBack) {
+    installation.WriteGuideData(time(nullptr));
+    installation.WriteSchedule({{6, 2, 6, 12}});
+    installation.SetSwitch("DataCast", "StepMilliseconds", 600000);
+    installation.WriteDayFiles("AAAA", "Alpha", {0, 1, 2});
+    installation.WriteDayFiles("OLDS", "Old", {-1}); // yesterday: outside the window
+    RunningProgram pelmar(installation);
+    HWND dialog = pelmar.MainWindow();
+    ASSERT_NE(nullptr, dialog);
+    // Day files vanish while the program runs; the start-up copy still has them.
+    std::string base = installation.adams / ("AAAA" + DateField(1));
+    for (const char *extension : {".ep1", ".ep2", ".ept"})
+        ASSERT_TRUE(DeleteFileA((base + extension).c_str()));
+
+    ClickButton(dialog, IDOK); // the manual choice: the folder is tidied first
+    pelmar.ExpectBox(Shown::ManualCaption, ManualStored, false);
+    EXPECT_EQ(0, pelmar.Wait(10000));
+    EXPECT_TRUE(FileExists(base + ".ep1"));
+    EXPECT_TRUE(FileExists(base + ".ept"));
+    EXPECT_FALSE(FileExists(base + ".ep2")); // never restored
+    EXPECT_FALSE(FileExists(installation.adams / ("OLDS" + DateField(-1) + ".ep1")));
+    EXPECT_FALSE(FolderExists(installation.adams / "Temp"));
+}
+
 TEST_F(ManualRunTest, AScheduleThatCannotBeStoredIsReportedAndTheRunStillEnds) {
     installation.WriteGuideData(time(nullptr));
     installation.WriteSchedule({{6, 2, 6, 12}, {9, 2, 9, 12}});

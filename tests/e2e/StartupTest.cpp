@@ -101,11 +101,26 @@ TEST_F(StartupTest, WithoutAnAdamsChannelEvenAnAutomaticRunSaysSoAndCopiesNothin
     EXPECT_EQ(0, pelmar.Wait(10000));
     EXPECT_FALSE(FolderExists(Temp()));
 
+    // So is a channel table that is not there.
+    DeleteFileA((installation.channels / "ChTable.dat").c_str());
+    RunningProgram missing(installation);
+    missing.ExpectBox("Pelmar", NoChannel, true);
+    EXPECT_EQ(0, missing.Wait(10000));
+
     // An unregistered channel folder is the same to the user.
     DeleteRegistryTree(HKEY_LOCAL_MACHINE, "Software\\Norvell\\TunerDesk\\Channel");
     RunningProgram again(installation);
     again.ExpectBox("Pelmar", NoChannel, true);
     EXPECT_EQ(0, again.Wait(10000));
+}
+
+TEST_F(StartupTest, WithNoRegistryValuesAtAllTheChannelMessageIsTheOnlyThingShown) {
+    ClearInstallationRegistry();
+    RunningProgram pelmar(installation, "/Auto");
+    pelmar.ExpectBox("Pelmar", NoChannel, true);
+    EXPECT_EQ(0, pelmar.Wait(10000));
+    EXPECT_FALSE(FolderExists(Temp()));
+    EXPECT_EQ(adamsFiles, ListFolder(installation.adams.Path()));
 }
 
 } // namespace
