@@ -258,7 +258,7 @@ double Median(std::vector<double> values) {
 }
 } // namespace
 
-int main(int argc, char **argv) {
+int main(int argc, char **) {
     if (argc > 1) // started as the trivial program of the baseline
         return 0;
     Install();

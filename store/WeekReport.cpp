@@ -1,8 +1,7 @@
 #include "WeekReport.h"
 #include "DecodeBody.h"
 #include <algorithm>
-#include <cctype>
-#include <map>
+#include <array>
 #include <set>
 
 namespace {
@@ -36,10 +35,7 @@ public:
             copied.insert(LowerCase(name));
     }
     bool Has(const std::string &name) const { return present.count(LowerCase(name)) != 0; }
-    void Delete(const std::string &name) {
-        present.erase(LowerCase(name));
-        deleted.insert(LowerCase(name));
-    }
+    void Delete(const std::string &name) { present.erase(LowerCase(name)); }
     // A file that the pass restores from the start-up copy when it is missing.
     bool HasAfterRestore(const std::string &name) const {
         return Has(name) || copied.count(LowerCase(name)) != 0;
@@ -53,7 +49,7 @@ public:
 
 private:
     const WeekFolder &folder;
-    std::set<std::string> present, copied, deleted;
+    std::set<std::string> present, copied;
 };
 
 // The station name that a received ".ep1" carries; empty when it cannot be decoded.
@@ -96,11 +92,16 @@ void Purge(const WeekFolder &folder, time_t now,
     }
 }
 
+using DayCounts = std::array<uint8_t, DayWindowLength>;
+
+// One station's days after the tidying; counts receives how many of each
+// day's ".ep1" and ".ept" there are, as the pass counts them.
 StationCoverage CoverStation(const std::string &prefix, const TidiedFolder &tidied,
                              const char (&dates)[DayWindowLength][DateFieldSize],
-                             const std::function<bool(const char *)> &inChannelTable) {
+                             const std::function<bool(const char *)> &inChannelTable,
+                             DayCounts &counts) {
     StationCoverage station = {prefix, "", false, {}, 0, CoverageJudgement::NoCompleteDay};
-    uint8_t counts[DayWindowLength] = {};
+    counts = {};
     int firstEp1 = -1;
     for (int d = 0; d < DayWindowLength; ++d) {
         std::string base = prefix + dates[d];
@@ -113,7 +114,7 @@ StationCoverage CoverStation(const std::string &prefix, const TidiedFolder &tidi
             firstEp1 = d;
     }
     int firstComplete = -1;
-    StationJudgement judged = JudgeStation(counts, &firstComplete);
+    StationJudgement judged = JudgeStation(counts.data(), &firstComplete);
     for (uint8_t count : counts)
         station.completeDays += count == 2;
     int named = firstComplete >= 0 ? firstComplete : firstEp1;
@@ -160,20 +161,15 @@ WeekCoverage ReportWeek(const WeekFolder &folder, time_t now,
 
     TidiedFolder tidied(folder);
     Purge(folder, now, coverage.dates, tidied, coverage);
-    for (const std::string &prefix : prefixes)
-        coverage.stations.push_back(CoverStation(prefix, tidied, coverage.dates, inChannelTable));
+    std::vector<DayCounts> counts(prefixes.size());
+    for (size_t i = 0; i < prefixes.size(); ++i)
+        coverage.stations.push_back(
+            CoverStation(prefixes[i], tidied, coverage.dates, inChannelTable, counts[i]));
 
     // No day files, or stations the pass could not judge: never complete.
     coverage.complete =
         !prefixes.empty() && coverage.stationsLeftOut.empty() &&
-        JudgeWeek((int)coverage.stations.size(),
-                  [&](int i) {
-                      static thread_local uint8_t counts[DayWindowLength];
-                      for (int d = 0; d < DayWindowLength; ++d)
-                          counts[d] = (uint8_t)(coverage.stations[i].days[d].ep1 +
-                                                coverage.stations[i].days[d].ept);
-                      return counts;
-                  },
+        JudgeWeek((int)counts.size(), [&](int i) { return counts[i].data(); },
                   [&](int i, int) { return coverage.stations[i].inChannelTable; }) == 1;
     return coverage;
 }
