@@ -45,6 +45,17 @@ void CopyRequesterName(const TunerRequest &request, char *name) {
     name[length] = '\0';
 }
 
+// The dialog's follow-up waits for its next tick; while its timer runs, that
+// tick is posted now, so that the receiver stops and an automatic run ends
+// right after the hand-over rather than up to a period later. Once per
+// request: the tick it brings stops the timer.
+void BringTickForward() {
+    if (HWND window = acquire.tickWindow) {
+        acquire.tickWindow = nullptr;
+        PostMessageA(window, WM_TIMER, AcquireTimerId, 0);
+    }
+}
+
 void AnswerRequest(TunerRequest &request) {
     if (request.requestLevel == 0 || request.requestLevel == 1) {
         request.answer = 0;
@@ -59,6 +70,7 @@ void AnswerRequest(TunerRequest &request) {
             acquire.callbackEvent = RvlEventRequest;
             acquire.lastResult = RVL_CloseResource(acquire.resourceHandle);
             snprintf(acquire.noticeName, sizeof acquire.noticeName, "%s", acquire.requesterName);
+            BringTickForward();
         }
     }
     request.answer = 1;

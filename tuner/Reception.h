@@ -21,5 +21,6 @@ void ShowConflictMessage(const char *format);
 // a request from another program, answered in place: a request that does
 // not insist (level 0 or 1) is refused, any other is granted, and the first
 // one from a new program closes the resource while the tuner is held and
-// leaves the rest to the dialog's next timer tick (acquire.callbackEvent 9).
+// leaves the rest to the dialog's next timer tick (acquire.callbackEvent 9),
+// which it posts at once while the dialog's timer runs.
 int __stdcall TunerCallback(DWORD eventCode, UINT_PTR eventArgument, UINT_PTR context);

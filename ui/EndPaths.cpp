@@ -23,7 +23,7 @@ const char DailyCaption[] = "自動取得設定";
 void CEpgMainDlg::OnTimer(UINT_PTR id) {
     acquire.timerId = (uint32_t)id;
     if (acquire.callbackEvent == RvlEventRequest) {
-        KillTimer(m_hWnd, id);
+        StopTimer(id);
         YieldAfterRequest();
         return;
     }
@@ -49,7 +49,12 @@ void CEpgMainDlg::OnTimer(UINT_PTR id) {
     InvalidateRect(m_hWnd, nullptr, TRUE);
     RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASENOW | RDW_UPDATENOW);
     SendMessage(WM_PAINT);
+    StopTimer(id);
+}
+
+void CEpgMainDlg::StopTimer(UINT_PTR id) {
     KillTimer(m_hWnd, id);
+    acquire.tickWindow = nullptr; // no tick is to come, early or late
 }
 
 void CEpgMainDlg::OnOK() {
@@ -64,7 +69,7 @@ void CEpgMainDlg::OnOK() {
     }
     acquire.stopRequested = 1;
     if (acquire.timerId)
-        KillTimer(m_hWnd, acquire.timerId);
+        StopTimer(acquire.timerId);
 
     if (receiveMode == 0) {
         if (acquire.status != StatusNoData)
@@ -95,7 +100,7 @@ void CEpgMainDlg::RenewSchedule() {
 void CEpgMainDlg::OnCancel() {
     acquire.stopRequested = 1;
     if (acquire.timerId)
-        KillTimer(m_hWnd, acquire.timerId);
+        StopTimer(acquire.timerId);
     ReleaseTuner();
     // The end of an automatic run that may have received data.
     if (acquire.autoMode && acquire.status != StatusNoData)
@@ -106,7 +111,7 @@ void CEpgMainDlg::OnCancel() {
 void CEpgMainDlg::OnClose() {
     acquire.stopRequested = 1;
     if (acquire.timerId)
-        KillTimer(m_hWnd, acquire.timerId);
+        StopTimer(acquire.timerId);
     ReleaseTuner();
     if (acquire.autoMode) {
         Unattended([] { acquire.status = CheckEpgFreshness(); });

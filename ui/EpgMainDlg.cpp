@@ -5,7 +5,9 @@ CEpgMainDlg::CEpgMainDlg(CWnd *parent) : CDialog(IDD_EPGMAIN_DIALOG, parent) {
     appIcon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_APP));
 }
 
-CEpgMainDlg::~CEpgMainDlg() = default;
+CEpgMainDlg::~CEpgMainDlg() {
+    acquire.tickWindow = nullptr; // its window, and with it the timer, are gone
+}
 
 void CEpgMainDlg::DoDataExchange(CDataExchange *pDX) {
     CDialog::DoDataExchange(pDX);

@@ -90,6 +90,7 @@ private:
     void StartAutomatic();
     void StartManual();
     void StartTimer(UINT period, time_t runFor);
+    void StopTimer(UINT_PTR id);
     void StopReceiver();
     // The next start, the time list and the broadcast windows, at the end of an automatic run.
     void RenewSchedule();

@@ -66,7 +66,8 @@ BOOL CEpgMainDlg::OnInitDialog() {
 
 void CEpgMainDlg::StartTimer(UINT period, time_t runFor) {
     acquire.deadline = CurrentTime() + runFor;
-    SetTimer(m_hWnd, 1, period, nullptr);
+    if (SetTimer(m_hWnd, AcquireTimerId, period, nullptr))
+        acquire.tickWindow = m_hWnd;
 }
 
 // Minimised and unattended; the run ends when a viewer asks for the tuner,

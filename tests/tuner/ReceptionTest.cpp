@@ -61,9 +61,18 @@ TEST_F(ReceptionTest, RequestsAreAnsweredByTheirLevelAndOnlyANewAskerTakesTheTun
     EXPECT_EQ(Untouched, acquire.lastResult);
     EXPECT_TRUE(StillHeld());
 
-    // A new asker: the resource is closed here, the rest waits for the dialog's tick.
+    // A new asker: the resource is closed here, the rest waits for the dialog's
+    // tick, which is posted at once while the dialog's timer runs.
+    HWND dialog =
+        CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    ASSERT_NE(nullptr, dialog);
+    acquire.tickWindow = dialog;
     EXPECT_EQ(1u, Ask("Viewer A", 2).answer);
     EXPECT_EQ(9u, acquire.callbackEvent);
+    MSG tick = {};
+    EXPECT_TRUE(PeekMessageA(&tick, dialog, WM_TIMER, WM_TIMER, PM_REMOVE));
+    EXPECT_EQ(AcquireTimerId, tick.wParam);
+    EXPECT_EQ(nullptr, acquire.tickWindow);
     EXPECT_STREQ("Viewer A", acquire.requesterName);
     EXPECT_STREQ("Viewer A", acquire.noticeName);
     EXPECT_EQ(RvlOk, acquire.lastResult);
@@ -79,6 +88,9 @@ TEST_F(ReceptionTest, RequestsAreAnsweredByTheirLevelAndOnlyANewAskerTakesTheTun
     EXPECT_EQ(1u, Ask("Viewer B", 2).answer);
     EXPECT_EQ(RvlErrorHandle, acquire.lastResult); // the handle closed a moment ago
     EXPECT_STREQ("Viewer B", acquire.noticeName);
+    // The tick already posted serves both: no second one comes.
+    EXPECT_FALSE(PeekMessageA(&tick, dialog, WM_TIMER, WM_TIMER, PM_REMOVE));
+    DestroyWindow(dialog);
 
     // With the tuner not held: remembered, nothing closed, the event left alone.
     acquire.tunerHeld = 0;
