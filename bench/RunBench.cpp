@@ -10,6 +10,7 @@
 //    against that plus emptying a copy of the folder, which the program's
 //    exit must do with its start-up copy;
 //  - the program's peak private memory.
+#include "BenchFiles.h"
 #include "Completeness.h"
 #include "DecodeReceivedFile.h"
 #include "ReceivedEncoder.h"
@@ -30,21 +31,7 @@ const std::string EpgData = Root + "\\epg-data";
 const std::string EpgTemp = Root + "\\epg-temp";
 const std::string Channels = Root + "\\channels";
 const std::string Log = Root + "\\receiver.log";
-constexpr int Stations = 20, Rounds = 7;
-
-double Now() {
-    LARGE_INTEGER counter, frequency;
-    QueryPerformanceCounter(&counter);
-    QueryPerformanceFrequency(&frequency);
-    return (double)counter.QuadPart / (double)frequency.QuadPart;
-}
-
-void Write(const std::string &path, const std::string &content) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD written = 0;
-    WriteFile(file, content.data(), (DWORD)content.size(), &written, nullptr);
-    CloseHandle(file);
-}
+constexpr int Stations = 20, Rounds = 9;
 
 std::string Read(const std::string &path) {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
@@ -56,25 +43,6 @@ std::string Read(const std::string &path) {
     ReadFile(file, &content[0], (DWORD)content.size(), &done, nullptr);
     CloseHandle(file);
     return content;
-}
-
-std::vector<std::string> Files(const std::string &folder) {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA entry;
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &entry);
-    if (search == INVALID_HANDLE_VALUE)
-        return names;
-    do {
-        if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            names.push_back(entry.cFileName);
-    } while (FindNextFileA(search, &entry));
-    FindClose(search);
-    return names;
-}
-
-void Empty(const std::string &folder) {
-    for (const std::string &name : Files(folder))
-        DeleteFileA((folder + "\\" + name).c_str());
 }
 
 void SetText(HKEY root, const char *key, const char *name, const std::string &value) {
@@ -133,9 +101,9 @@ void Install() {
 }
 
 void FillAdamsFolder() {
-    Empty(Adams + "\\Temp");
+    RemoveFiles(Adams + "\\Temp");
     RemoveDirectoryA((Adams + "\\Temp").c_str());
-    Empty(Adams);
+    RemoveFiles(Adams);
     std::string ep1 =
         Encoded(KindEp1, std::string(11, 'h') + "\x07Station" + std::string(4000, 'p'));
     std::string ep2 = Encoded(KindEp2, std::string(6000, 'm'));
@@ -230,15 +198,15 @@ bool RunOnce(Run &run) {
 // Also gives the time of emptying the copy again, as the program's exit does.
 double StartBaseline(const std::string &trivial, double &removal) {
     FillAdamsFolder();
-    Empty(Copy);
+    RemoveFiles(Copy);
     double t0 = Now();
     HANDLE process = Start(trivial);
     WaitForSingleObject(process, INFINITE);
     CloseHandle(process);
-    for (const std::string &name : Files(Adams))
+    for (const std::string &name : Listing(Adams))
         CopyFileA((Adams + "\\" + name).c_str(), (Copy + "\\" + name).c_str(), FALSE);
     double copied = Now();
-    Empty(Copy);
+    RemoveFiles(Copy);
     removal = Now() - copied;
     return copied - t0;
 }
@@ -266,7 +234,11 @@ int main(int argc, char **) {
     char module[MAX_PATH];
     GetModuleFileNameA(nullptr, module, sizeof module);
     std::string trivial = "\"" + std::string(module) + "\" --trivial";
-    std::vector<double> starts, ends, ticks, steps, startBases, endBases, removals, withRemovals;
+    // Each round's figure is divided by its own baselines, taken right after
+    // it, so that a machine that slows down or speeds up between rounds
+    // moves both; the medians of those ratios are printed.
+    std::vector<double> starts, ends, ticks, startBases, endBases, removals, withRemovals;
+    std::vector<double> startRatios, endRatios, stepRatios, withRatios;
     SIZE_T memory = 0;
     for (int round = 0; round < Rounds; ++round) {
         Run run = {};
@@ -274,37 +246,38 @@ int main(int argc, char **) {
             fprintf(stderr, "run-bench: round %d did not complete\n", round);
             return 1;
         }
+        memory = std::max(memory, run.memory);
+        double removal = 0;
+        double startBase = StartBaseline(trivial, removal), endBase = EndBaseline();
         starts.push_back(run.start);
         ends.push_back(run.end);
         ticks.push_back(run.tick);
-        steps.push_back(run.end - run.tick);
-        memory = std::max(memory, run.memory);
-        double removal = 0;
-        startBases.push_back(StartBaseline(trivial, removal));
-        endBases.push_back(EndBaseline());
+        startBases.push_back(startBase);
+        endBases.push_back(endBase);
         removals.push_back(removal);
-        withRemovals.push_back(endBases.back() + removal);
+        withRemovals.push_back(endBase + removal);
+        startRatios.push_back(run.start / startBase);
+        endRatios.push_back(run.end / endBase);
+        stepRatios.push_back((run.end - run.tick) / endBase);
+        withRatios.push_back(run.end / (endBase + removal));
     }
-    double start = Median(starts), startBase = Median(startBases);
-    double end = Median(ends), endBase = Median(endBases);
     printf("installation: %d stations, %d day files and the schedule in the ADAMS folder, "
            "%d rounds, medians\n",
            Stations, Stations * 9 * 3, Rounds);
     printf("start to 1827:       %7.1f ms   baseline %7.1f ms (trivial start + copy)   ratio %.2f "
            "(target 1.5)\n",
-           start * 1000, startBase * 1000, start / startBase);
+           Median(starts) * 1000, Median(startBases) * 1000, Median(startRatios));
     printf("request to exit:     %7.1f ms   baseline %7.1f ms (pass + schedule decode) ratio %.2f "
            "(target 1.5)\n",
-           end * 1000, endBase * 1000, end / endBase);
-    double tick = Median(ticks), step = Median(steps);
+           Median(ends) * 1000, Median(endBases) * 1000, Median(endRatios));
     printf("  of which to the next timer tick (the receiver stopped): %.1f ms; from there to exit: "
-           "%.1f ms, ratio %.2f\n",
-           tick * 1000, step * 1000, step / endBase);
-    double removal = Median(removals), withRemoval = Median(withRemovals);
+           "ratio %.2f\n",
+           Median(ticks) * 1000, Median(stepRatios));
     printf(
         "  against the pass, the decode and emptying a copy of the folder (%.1f ms of it):\n"
         "                     %7.1f ms   baseline %7.1f ms                           ratio %.2f\n",
-        removal * 1000, end * 1000, withRemoval * 1000, end / withRemoval);
+        Median(removals) * 1000, Median(ends) * 1000, Median(withRemovals) * 1000,
+        Median(withRatios));
     printf("peak private memory: %7.1f MiB\n", memory / 1048576.0);
     return 0;
 }

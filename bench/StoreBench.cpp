@@ -3,6 +3,7 @@
 // outdated day sets, and the start-up copy of all of them. Prints the time of
 // a first pass (which purges the outdated sets), of later passes, the files
 // touched, and the ratio of a later pass to a bare look at the same files.
+#include "BenchFiles.h"
 #include "Completeness.h"
 #include "ReceivedEncoder.h"
 #include "Registry.h"
@@ -17,39 +18,6 @@ namespace {
 const char Folder[] = "C:\\pelmar-bench\\adams-表示";
 const char AdamsKey[] = "Software\\ﾉｰﾍﾞﾙ\\ADAMS\\adams-e\\";
 constexpr int Stations = 20, Outdated = 20, Rounds = 15;
-
-double Now() {
-    LARGE_INTEGER counter, frequency;
-    QueryPerformanceCounter(&counter);
-    QueryPerformanceFrequency(&frequency);
-    return (double)counter.QuadPart / (double)frequency.QuadPart;
-}
-
-std::set<std::string> Listing(const std::string &folder) {
-    std::set<std::string> names;
-    WIN32_FIND_DATAA entry;
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &entry);
-    if (search == INVALID_HANDLE_VALUE)
-        return names;
-    do {
-        if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            names.insert(entry.cFileName);
-    } while (FindNextFileA(search, &entry));
-    FindClose(search);
-    return names;
-}
-
-void Write(const std::string &path, const std::string &content) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD written = 0;
-    WriteFile(file, content.data(), (DWORD)content.size(), &written, nullptr);
-    CloseHandle(file);
-}
-
-void RemoveFiles(const std::string &folder) {
-    for (const std::string &name : Listing(folder))
-        DeleteFileA((folder + "\\" + name).c_str());
-}
 
 // Fills the folder and its start-up copy; returns the names of the files written.
 void Prepare(const std::vector<std::string> &files, const std::string &ep1,
