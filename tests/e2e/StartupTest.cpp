@@ -123,4 +123,37 @@ TEST_F(StartupTest, WithNoRegistryValuesAtAllTheChannelMessageIsTheOnlyThingShow
     EXPECT_EQ(adamsFiles, ListFolder(installation.adams.Path()));
 }
 
+// The package's machine-wide values in the registry view that the program
+// does not read (a 64-bit installer's for the 32-bit program) are no values
+// to it: the user sees the message for missing ones, and nothing is copied.
+TEST_F(StartupTest, ThePackagesValuesInTheOtherRegistryViewAreNotRead) {
+    DeleteRegistryTree(HKEY_LOCAL_MACHINE, "Software\\Norvell");
+    const std::string channels = installation.channels.Path();
+    SetRegistryText(HKEY_LOCAL_MACHINE, ChannelKeyPath, "Install Path", channels,
+                    OtherRegistryView);
+    SetRegistryText(HKEY_LOCAL_MACHINE, EpgKeyPath, "EPG Temp", installation.epgTemp.Path() + "\\",
+                    OtherRegistryView);
+    SetRegistryText(HKEY_LOCAL_MACHINE, EpgKeyPath, "EPG data", installation.epgData.Path(),
+                    OtherRegistryView);
+    HKEY key;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, ChannelKeyPath, 0,
+                                           KEY_READ | OtherRegistryView, &key));
+    RegCloseKey(key);
+    ASSERT_NE(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, ChannelKeyPath, 0, KEY_READ, &key));
+
+    RunningProgram pelmar(installation, "/Auto");
+    pelmar.ExpectBox("Pelmar", NoChannel, true);
+    EXPECT_EQ(0, pelmar.Wait(10000));
+    EXPECT_FALSE(FolderExists(Temp()));
+    EXPECT_EQ(adamsFiles, ListFolder(installation.adams.Path()));
+    EXPECT_EQ("", installation.TunerLog());
+
+    // The same values in the program's own view are read: the dialog comes.
+    SetRegistryText(HKEY_LOCAL_MACHINE, ChannelKeyPath, "Install Path", channels);
+    SetRegistryText(HKEY_LOCAL_MACHINE, EpgKeyPath, "EPG Temp", installation.epgTemp.Path() + "\\");
+    SetRegistryText(HKEY_LOCAL_MACHINE, EpgKeyPath, "EPG data", installation.epgData.Path());
+    RunningProgram own(installation);
+    EXPECT_NE(nullptr, own.MainWindow());
+}
+
 } // namespace

@@ -8,11 +8,13 @@ const char ChannelKeyPath[] = "Software\\Norvell\\TunerDesk\\Channel\\";
 const char EpgKeyPath[] = "Software\\NORVELL\\TunerDesk\\EPG";
 const char StandInsKeyPath[] = "Software\\PackageStandIns";
 
+const REGSAM OtherRegistryView = sizeof(void *) == 4 ? KEY_WOW64_64KEY : KEY_WOW64_32KEY;
+
 void SetRegistryBytes(HKEY root, const char *keyPath, const char *valueName, const void *data,
-                      DWORD size, DWORD type) {
+                      DWORD size, DWORD type, REGSAM view) {
     HKEY key;
-    if (RegCreateKeyExA(root, keyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
-        ERROR_SUCCESS)
+    if (RegCreateKeyExA(root, keyPath, 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS)
         throw std::runtime_error("cannot create registry key");
     LONG result = RegSetValueExA(key, valueName, 0, type, (const BYTE *)data, size);
     RegCloseKey(key);
@@ -21,17 +23,37 @@ void SetRegistryBytes(HKEY root, const char *keyPath, const char *valueName, con
 }
 
 void SetRegistryText(HKEY root, const char *keyPath, const char *valueName,
-                     const std::string &text) {
-    SetRegistryBytes(root, keyPath, valueName, text.c_str(), (DWORD)text.size() + 1);
+                     const std::string &text, REGSAM view) {
+    SetRegistryBytes(root, keyPath, valueName, text.c_str(), (DWORD)text.size() + 1, REG_SZ,
+                     view);
 }
 
-void DeleteRegistryTree(HKEY root, const char *keyPath) {
-    RegDeleteTreeA(root, keyPath);
+void DeleteRegistryTree(HKEY root, const char *keyPath, REGSAM view) {
+    HKEY key;
+    if (RegOpenKeyExA(root, keyPath, 0, KEY_ALL_ACCESS | view, &key) != ERROR_SUCCESS)
+        return;
+    RegDeleteTreeA(key, nullptr);
+    RegCloseKey(key);
+    // The key itself, now empty, in the same view.
+    std::string path(keyPath);
+    while (!path.empty() && path.back() == '\\')
+        path.pop_back();
+    size_t slash = path.rfind('\\');
+    HKEY parent = root;
+    if (slash != std::string::npos &&
+        RegOpenKeyExA(root, path.substr(0, slash).c_str(), 0, KEY_ALL_ACCESS | view, &parent) !=
+            ERROR_SUCCESS)
+        return;
+    RegDeleteKeyExA(parent, path.substr(slash == std::string::npos ? 0 : slash + 1).c_str(),
+                    view, 0);
+    if (parent != root)
+        RegCloseKey(parent);
 }
 
 void ClearInstallationRegistry() {
     DeleteRegistryTree(HKEY_CURRENT_USER, "Software\\ﾉｰﾍﾞﾙ");
     DeleteRegistryTree(HKEY_LOCAL_MACHINE, "Software\\Norvell");
+    DeleteRegistryTree(HKEY_LOCAL_MACHINE, "Software\\Norvell", OtherRegistryView);
     DeleteRegistryTree(HKEY_CURRENT_USER, StandInsKeyPath);
 }
 

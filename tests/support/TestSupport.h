@@ -15,14 +15,23 @@ extern const char EpgKeyPath[];     // HKLM, "EPG Temp" and "EPG data"
 // Wakeplan, DataCast).
 extern const char StandInsKeyPath[];
 
+// On 64-bit Windows HKLM\Software has two views: a 32-bit program reads the
+// 32-bit one (Wow6432Node), where the package's 32-bit installer writes, and
+// a 64-bit program the 64-bit one. The helpers below write and delete in the
+// test's own view unless told otherwise; a test is built for the same
+// target as the program it runs, so that is the program's view. The other
+// view is the one the program under test does not read.
+extern const REGSAM OtherRegistryView;
+
 void SetRegistryText(HKEY root, const char *keyPath, const char *valueName,
-                     const std::string &text);
+                     const std::string &text, REGSAM view = 0);
 // Stores bytes exactly as given (no terminator added).
 void SetRegistryBytes(HKEY root, const char *keyPath, const char *valueName, const void *data,
-                      DWORD size, DWORD type = REG_SZ);
-void DeleteRegistryTree(HKEY root, const char *keyPath);
-// Removes every registry location above, the stand-ins' settings included,
-// so that no switch or storage folder is left over for the next test.
+                      DWORD size, DWORD type = REG_SZ, REGSAM view = 0);
+void DeleteRegistryTree(HKEY root, const char *keyPath, REGSAM view = 0);
+// Removes every registry location above in both views, the stand-ins'
+// settings included, so that no switch or storage folder is left over for
+// the next test.
 // A test that wants a stand-in setting sets it after this.
 void ClearInstallationRegistry();
 
