@@ -15,7 +15,8 @@
 here=${here:?}
 demo="$here/build/demo"
 prefix="$demo/prefix"
-bin="$here/build/x64/bin"
+# The 32-bit program with the 32-bit stand-ins: what a user installs.
+bin="$here/build/x86/bin"
 native="$here/build/native/bin"
 export WINEPREFIX="$prefix" WINEDEBUG=-all LC_ALL=ja_JP.UTF-8 WINEDLLOVERRIDES="mscoree,mshtml="
 c="$prefix/drive_c"
@@ -25,6 +26,9 @@ wineserver=/usr/lib/wine/wineserver
 w() { "$wine" "$@"; }
 reg() { w reg add "$1" /v "$2" /d "$3" /f >/dev/null 2>&1; }
 regdword() { w reg add "$1" /v "$2" /t REG_DWORD /d "$3" /f >/dev/null 2>&1; }
+# The package's 32-bit installer writes its machine-wide values into the
+# 32-bit view (Wow6432Node), where the 32-bit program reads them.
+reg32() { w reg add "$1" /v "$2" /d "$3" /f /reg:32 >/dev/null 2>&1; }
 ctl() { w "$bin/windowctl.exe" "$@"; }
 # Wine hands a program its command line in its code page (932): arguments
 # are given here in UTF-8. Files the program reads are code page 932.
@@ -65,9 +69,9 @@ installation_prepare() {
     ＮＨＫ総合 ＮＨＫ教育 日本テレビ ＴＢＳ フジテレビ ＡＤＡＭＳ テレビ朝日 テレビ東京 - - - ＭＸテレビ \
     >/dev/null
   reg 'HKCU\Software\ﾉｰﾍﾞﾙ\ADAMS\adams-e' 'Adams-E' 'C:\ADAMS'
-  reg 'HKLM\Software\Norvell\TunerDesk\Channel' 'Install Path' 'C:\TunerDesk\Channel'
-  reg 'HKLM\Software\Norvell\TunerDesk\EPG' 'EPG data' 'C:\TunerDesk\EPG\Data'
-  reg 'HKLM\Software\Norvell\TunerDesk\EPG' 'EPG Temp' 'C:\TunerDesk\EPG\Temp\'
+  reg32 'HKLM\Software\Norvell\TunerDesk\Channel' 'Install Path' 'C:\TunerDesk\Channel'
+  reg32 'HKLM\Software\Norvell\TunerDesk\EPG' 'EPG data' 'C:\TunerDesk\EPG\Data'
+  reg32 'HKLM\Software\Norvell\TunerDesk\EPG' 'EPG Temp' 'C:\TunerDesk\EPG\Temp\'
   local standins='HKCU\Software\PackageStandIns'
   reg "$standins\\Wakeplan" 'Folder' 'C:\TunerDesk\Wakeplan'
   reg "$standins\\Rivolink" 'Log' 'C:\TunerDesk\Logs\tuner.log'
