@@ -69,16 +69,22 @@ void CEpgMainDlg::EnableTimeCombos(BOOL enable) {
     endMinuteCombo.EnableWindow(enable);
 }
 
+// Ticks or clears a button. BM_SETCHECK rather than CheckDlgButton, whose
+// documented minimum client is newer than the Windows XP the program runs on.
+static void TickButton(HWND dialog, int id, bool ticked) {
+    ::SendMessageA(::GetDlgItem(dialog, id), BM_SETCHECK, ticked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
 void CEpgMainDlg::SelectReceiveMode(int mode) {
     bool daily = mode == 1;
-    CheckDlgButton(m_hWnd, IDC_RADIO_MANUAL, daily ? BST_UNCHECKED : BST_CHECKED);
-    CheckDlgButton(m_hWnd, IDC_RADIO_DAILY, daily ? BST_CHECKED : BST_UNCHECKED);
+    TickButton(m_hWnd, IDC_RADIO_MANUAL, !daily);
+    TickButton(m_hWnd, IDC_RADIO_DAILY, daily);
     EnableTimeCombos(daily);
     timeList.EnableWindow(TRUE);
 }
 
 void CEpgMainDlg::SetCheckBox(int id, uint32_t flag) {
-    CheckDlgButton(m_hWnd, id, flag ? BST_CHECKED : BST_UNCHECKED);
+    TickButton(m_hWnd, id, flag != 0);
 }
 
 // Without broadcast information there is nothing to choose from: the radio
