@@ -46,7 +46,7 @@ void DialogFixture::SetUp() {
     CreateDirectoryA((adams / "Temp").c_str(), nullptr);
     acquire = AcquireContext{};
     ResetCurrentTime();
-    ASSERT_TRUE(dialog.Create(IDD_EPGMAIN_DIALOG));
+    ASSERT_TRUE(dialog.Create(IDD_EPGMAIN_DIALOG)) << "error " << GetLastError();
 }
 
 void DialogFixture::TearDown() {
