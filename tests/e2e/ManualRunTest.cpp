@@ -190,6 +190,35 @@ TEST_F(ManualRunTest, WithTodaysDataNoTimerRunsSoARequestIsOnlyAnsweredUntilTheE
     EXPECT_EQ("", InOrder(installation.ReceiverLog(), {"message 1827", "message 1826"}));
 }
 
+TEST_F(ManualRunTest, BroadcastHoursPastMidnightAreOfferedAndStoredAsTheyRead) {
+    installation.WriteGuideData(time(nullptr));
+    installation.WriteSchedule(
+        {{20, 2, 20, 12}, {21, 2, 21, 12}, {22, 2, 22, 12}, {23, 2, 23, 12}, {26, 2, 26, 12}});
+    installation.SetSwitch("DataCast", "StepMilliseconds", 600000);
+    RunningProgram pelmar(installation);
+    HWND dialog = pelmar.MainWindow();
+    ASSERT_NE(nullptr, dialog);
+    EXPECT_EQ("26:02 " + Tilde + " 26:12", Items(GetDlgItem(dialog, TimeList)).back());
+    EXPECT_EQ((std::vector<std::string>{"20", "21", "22", "23", "24", "25", "26"}),
+              Items(GetDlgItem(dialog, StartHour)));
+    EXPECT_EQ((std::vector<std::string>{"20", "21", "22", "23", "24", "25", "26", "27"}),
+              Items(GetDlgItem(dialog, EndHour)));
+    EXPECT_EQ("20:00 " + Tilde + " 27:00", WindowText(GetDlgItem(dialog, RangeText)));
+
+    // Daily from 22:30 to the end of the range, 27:00.
+    Click(dialog, DailyRadio);
+    Choose(dialog, StartHour, 2);
+    Choose(dialog, StartMinute, 3);
+    Choose(dialog, EndHour, 7);
+    Choose(dialog, EndMinute, 0);
+    ASSERT_EQ("27", Selected(GetDlgItem(dialog, EndHour)));
+    ClickButton(dialog, IDOK);
+    pelmar.ExpectBox(Shown::DailyCaption, DailyStored, false);
+    EXPECT_EQ(0, pelmar.Wait(10000));
+    EXPECT_EQ((std::vector<uint16_t>{1}), StoredWords(70, 1));
+    EXPECT_EQ((std::vector<uint16_t>{22, 30, 27, 0}), StoredWords(76, 4));
+}
+
 TEST_F(ManualRunTest, OkTidiesTheWeekOutdatedSetsGoAndVanishedDaysComeBack) {
     installation.WriteGuideData(time(nullptr));
     installation.WriteSchedule({{6, 2, 6, 12}});
