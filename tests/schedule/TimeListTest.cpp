@@ -186,7 +186,14 @@ TEST_F(TimeListTest, WithoutAUsableScheduleTheFillFailsAndTheBoxesStayAsTheyWere
     };
 
     expectUnchanged("no schedule file");
+    // An empty schedule is read, and leaves no window of the one read before it.
+    WriteSchedule(ScheduleRecords(HourlyWindows(6, 8)));
+    ASSERT_EQ(1, dialog.ReadBroadcastSchedule());
+    ASSERT_EQ(3, dialog.broadcastWindowCount);
     WriteSchedule("");
+    EXPECT_EQ(1, dialog.ReadBroadcastSchedule());
+    EXPECT_EQ(0, dialog.broadcastWindowCount);
+    dialog.broadcastWindowCount = 3;
     expectUnchanged("an empty schedule");
     EXPECT_EQ(0, dialog.broadcastWindowCount);
 

@@ -138,6 +138,7 @@ TEST_F(ReceptionTest, FailuresOfTheLibraryStopTheOpeningWithoutAMessage) {
     EXPECT_EQ(Untouched, acquire.lastResult);
 
     // Registration refused: nothing further, no message.
+    DialogWatch messages(true);
     acquire.status = StatusNoData;
     SetSwitch("FailOpenEx", 1);
     dialog.OpenTuner();
@@ -152,7 +153,7 @@ TEST_F(ReceptionTest, FailuresOfTheLibraryStopTheOpeningWithoutAMessage) {
     EXPECT_EQ(1u, acquire.conflictFound);
     EXPECT_EQ(0u, acquire.tunerHeld);
     EXPECT_EQ(RvlErrorHandle, RVL_CallBackClose(acquire.callbackHandle, RvlCloseNotify));
-    EXPECT_EQ(nullptr, dialog.noticeDialog);
+    EXPECT_EQ(0, messages.Count());
 }
 
 TEST_F(ReceptionTest, ReleasingStopsTheReceiverAndGivesTheTunerBackOnlyOnce) {
