@@ -225,9 +225,14 @@ TEST_F(ManualRunTest, OkTidiesTheWeekOutdatedSetsGoAndVanishedDaysComeBack) {
     installation.SetSwitch("DataCast", "StepMilliseconds", 600000);
     installation.WriteDayFiles("AAAA", "Alpha", {0, 1, 2});
     installation.WriteDayFiles("OLDS", "Old", {-1}); // yesterday: outside the window
+    // A stored enabled word that is neither manual (0) nor daily (1).
+    StoreRecord(2, {7, 0, 8, 0}, 0);
     RunningProgram pelmar(installation);
     HWND dialog = pelmar.MainWindow();
     ASSERT_NE(nullptr, dialog);
+    EXPECT_TRUE(Ticked(dialog, ManualRadio));
+    EXPECT_FALSE(Ticked(dialog, DailyRadio));
+    EXPECT_FALSE(Enabled(dialog, StartHour));
     // Day files vanish while the program runs; the start-up copy still has them.
     std::string base = installation.adams / ("AAAA" + DateField(1));
     for (const char *extension : {".ep1", ".ep2", ".ept"})
@@ -241,6 +246,7 @@ TEST_F(ManualRunTest, OkTidiesTheWeekOutdatedSetsGoAndVanishedDaysComeBack) {
     EXPECT_FALSE(FileExists(base + ".ep2")); // never restored
     EXPECT_FALSE(FileExists(installation.adams / ("OLDS" + DateField(-1) + ".ep1")));
     EXPECT_FALSE(FolderExists(installation.adams / "Temp"));
+    EXPECT_EQ((std::vector<uint16_t>{0}), StoredWords(70, 1)); // stored as manual
 }
 
 TEST_F(ManualRunTest, AScheduleThatCannotBeStoredIsReportedAndTheRunStillEnds) {

@@ -82,6 +82,18 @@ TEST_F(SettingsTest, WithBroadcastListsTheHoursCountFromTheFirstWindowsEnd) {
     EXPECT_EQ(5, table.entries[0].startHour);
     EXPECT_EQ(12, table.entries[2].endHour);
     EXPECT_TRUE(IsFree(table.entries[3]) && IsFree(table.entries[14]));
+
+    // A tick finds today's data, but the schedule cannot be read again: the
+    // windows are cleared, the boxes keep their hours, and so does a store.
+    acquire.status = StatusOutdated;
+    WriteGuideData(CurrentTime());
+    DeleteFileA((adams / "Ep000001.tct").c_str());
+    dialog.OnTimer(AcquireTimerId);
+    ASSERT_EQ(StatusCurrent, acquire.status);
+    ASSERT_EQ(0, dialog.broadcastWindows[0].endHour);
+    ASSERT_EQ(HourTexts(6, 13), Items(IDC_END_HOUR));
+    ASSERT_EQ(0, StoreDaily(2, 0, 6, 3)); // 8:00 to 12:30
+    EXPECT_EQ((std::vector<uint16_t>{8, 0, 12, 30}), Window(StoredRecord()));
 }
 
 TEST_F(SettingsTest, TheNextStartIsTomorrowOnlyWhenTodaysDataIsPresent) {
