@@ -52,6 +52,7 @@ struct AcquireContext {
     char epgDateText[DateTextSize]; // date of the guide data, "%Y/%m/%d"
     uint32_t timerId;               // id of the last timer tick, 0 before the first
     time_t deadline;                // when the timer started + 30 or + 8 minutes
+    uint32_t timerStartTick;        // the tick count when the timer started
     HWND tickWindow;                // the dialog while its timer runs and no early tick is pending
 };
 

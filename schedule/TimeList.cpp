@@ -9,6 +9,7 @@
 #include "Registry.h"
 #include "ScheduleFile.h"
 #include "resource.h"
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -16,6 +17,8 @@ namespace {
 constexpr int DefaultFirstHour = 6;
 constexpr int DefaultLastHour = 23;
 constexpr int DefaultEndHourIndex = 18; // the item "24"
+// Hours of up to two digits: their "%2d" texts sort in numeric order.
+constexpr int MaxSortedHour = 99;
 const char WindowFormat[] = "%2d:%02d ～ %2d:%02d";
 const char DefaultRangeText[] = " 6:00 ～ 24:00";
 
@@ -111,10 +114,17 @@ int CEpgMainDlg::FillTimeList() {
             break;
         AddItem(hourItems[n], "%2d", hour, hour, startHourCombo, &endHourCombo);
     }
-    // The end of the range: the hour after the last window; from 24 on, the last window's own hour.
-    int endText = last.endHour + 1 > 24 ? last.endHour : last.endHour + 1;
-    AddItem(hourItems[n], "%2d", endText, first.endHour + n, endHourCombo);
-    lastEndHourIndex = n;
+    // The end-hour box goes on to the hour after the last window's end, each
+    // item showing and storing its own hour: after 26:02 - 26:12 it ends with
+    // 27, and after 22:55 - 23:10 with 23 and 24. A last window that ends
+    // before it starts still gets one item after the start hours, so that no
+    // hour is offered twice.
+    int lastIndex = std::min(
+        {last.endHour + 1 - first.endHour, HourItemCount - 1, MaxSortedHour - first.endHour});
+    lastIndex = std::max(lastIndex, n);
+    for (int i = n; i <= lastIndex; ++i)
+        AddItem(hourItems[i], "%2d", first.endHour + i, first.endHour + i, endHourCombo);
+    lastEndHourIndex = lastIndex;
     hourBase = first.endHour;
     AddMinuteItems();
 
@@ -129,7 +139,7 @@ int CEpgMainDlg::FillTimeList() {
     startHourCombo.SetCurSel(0);
     endHourCombo.SetCurSel(lastEndHourIndex);
     SelectValue(startHourCombo, hourItems, n, schedRecord.dailyWindow[0]);
-    SelectValue(endHourCombo, hourItems, n, schedRecord.dailyWindow[2]);
+    SelectValue(endHourCombo, hourItems, lastEndHourIndex + 1, schedRecord.dailyWindow[2]);
     startMinuteCombo.SetCurSel(0);
     endMinuteCombo.SetCurSel(0);
     SelectValue(startMinuteCombo, minuteItems, MinuteItemCount, schedRecord.dailyWindow[1]);

@@ -28,8 +28,11 @@ void CEpgMainDlg::OnTimer(UINT_PTR id) {
         return;
     }
     if (acquire.autoMode) {
-        // An unattended run never keeps the tuner past its deadline.
-        if (CurrentTime() >= acquire.deadline)
+        // An unattended run never keeps the tuner longer than its time. Its age
+        // comes from the tick count, which a change of the PC clock (the time
+        // adjustment, a time service, the user) does not move; the unsigned
+        // subtraction stays right when the count wraps.
+        if (CurrentTickCount() - acquire.timerStartTick >= AutomaticRunSeconds * 1000u)
             OnCancel();
         return;
     }

@@ -12,6 +12,10 @@ class CAbortNoticeDlg;
 constexpr int HourItemCount = 25;
 constexpr int MinuteItemCount = 6;
 constexpr int ItemSlotSize = 10;
+// How long an automatic run may keep the tuner, and how long a manual start
+// waits for today's data.
+constexpr uint32_t AutomaticRunSeconds = 30 * 60;
+constexpr uint32_t ManualWaitSeconds = 8 * 60;
 
 class CEpgMainDlg : public CDialog {
 public:
@@ -89,7 +93,7 @@ protected:
 private:
     void StartAutomatic();
     void StartManual();
-    void StartTimer(UINT period, time_t runFor);
+    void StartTimer(UINT period, uint32_t runSeconds);
     void StopTimer(UINT_PTR id);
     void StopReceiver();
     // The next start, the time list and the broadcast windows, at the end of an automatic run.

@@ -9,8 +9,6 @@
 #include "resource.h"
 
 namespace {
-constexpr time_t AutomaticRunTime = 30 * 60;
-constexpr time_t ManualWaitTime = 8 * 60;
 constexpr UINT AutomaticTick = 1000;
 constexpr UINT ManualTick = 10000;
 
@@ -64,14 +62,16 @@ BOOL CEpgMainDlg::OnInitDialog() {
     return TRUE;
 }
 
-void CEpgMainDlg::StartTimer(UINT period, time_t runFor) {
-    acquire.deadline = CurrentTime() + runFor;
+// The deadline is kept as a date and time; the run's age is measured by the tick count.
+void CEpgMainDlg::StartTimer(UINT period, uint32_t runSeconds) {
+    acquire.deadline = CurrentTime() + runSeconds;
+    acquire.timerStartTick = CurrentTickCount();
     if (SetTimer(m_hWnd, AcquireTimerId, period, nullptr))
         acquire.tickWindow = m_hWnd;
 }
 
 // Minimised and unattended; the run ends when a viewer asks for the tuner,
-// at the deadline, or by Abort.
+// 30 minutes after its start, or by Abort.
 void CEpgMainDlg::StartAutomatic() {
     if (acquire.conflictFound || acquire.status == StatusNoRegistry ||
         acquire.status == StatusChannelFailed)
@@ -96,7 +96,7 @@ void CEpgMainDlg::StartAutomatic() {
     timeList.InsertString(1, ReceivingSecondLine);
     timeList.EnableWindow(TRUE);
     EnableTimeCombos(FALSE);
-    StartTimer(AutomaticTick, AutomaticRunTime);
+    StartTimer(AutomaticTick, AutomaticRunSeconds);
     ::EnableWindow(GetDlgItem(IDC_RADIO_MANUAL), FALSE);
     ::EnableWindow(GetDlgItem(IDC_RADIO_DAILY), FALSE);
     SetDlgItemTextA(m_hWnd, IDCANCEL, AbortText);
@@ -116,7 +116,7 @@ void CEpgMainDlg::StartManual() {
     case StatusNoData:
         MessageBox(NoBroadcastTimesText, ExplanationCaption);
         if (!acquire.conflictFound)
-            StartTimer(ManualTick, ManualWaitTime);
+            StartTimer(ManualTick, ManualWaitSeconds);
         ::EnableWindow(dailyButton, FALSE);
         break;
     case StatusOutdated:
@@ -126,7 +126,7 @@ void CEpgMainDlg::StartManual() {
             if (outdated) {
                 MessageBox(OldDataText, ExplanationCaption);
                 if (!acquire.conflictFound)
-                    StartTimer(ManualTick, ManualWaitTime);
+                    StartTimer(ManualTick, ManualWaitSeconds);
             }
             // Only a stored 1 is the daily choice.
             receiveMode = acquire.storedReceiveMode == 1 ? 1 : 0;
@@ -138,7 +138,7 @@ void CEpgMainDlg::StartManual() {
             FillDefaultTimes();
             acquire.status = StatusOutdated;
             if (outdated) {
-                StartTimer(ManualTick, ManualWaitTime);
+                StartTimer(ManualTick, ManualWaitSeconds);
                 ::EnableWindow(dailyButton, FALSE);
             }
         }

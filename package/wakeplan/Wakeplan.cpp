@@ -13,8 +13,8 @@ namespace {
 int ReadRecord(ScheduleRecord *record) {
     if (!record)
         return WakeplanNoArgument;
-    if (WakeplanSwitch("FailRead"))
-        return WakeplanFaultInjected;
+    if (uint32_t fault = WakeplanSwitch("FailRead"))
+        return (int)fault;
     ScheduleRecord stored;
     if (!LoadStored(WakeplanFolder(), ScheduleFileName, &stored, sizeof stored))
         return WakeplanStorageFailed;
@@ -25,8 +25,8 @@ int ReadRecord(ScheduleRecord *record) {
 int WriteRecord(const ScheduleRecord *record) {
     if (!record)
         return WakeplanNoArgument;
-    if (WakeplanSwitch("FailWrite"))
-        return WakeplanFaultInjected;
+    if (uint32_t fault = WakeplanSwitch("FailWrite"))
+        return (int)fault;
     if (!SaveStored(WakeplanFolder(), ScheduleFileName, record, sizeof *record))
         return WakeplanStorageFailed;
     return WakeplanOk;
@@ -35,8 +35,8 @@ int WriteRecord(const ScheduleRecord *record) {
 int SetTable(const BroadcastTimeTable *table) {
     if (!table)
         return WakeplanNoArgument;
-    if (WakeplanSwitch("FailSet"))
-        return WakeplanFaultInjected;
+    if (uint32_t fault = WakeplanSwitch("FailSet"))
+        return (int)fault;
     if (!SaveStored(WakeplanFolder(), BroadcastFileName, table, sizeof *table))
         return WakeplanStorageFailed;
     return WakeplanOk;

@@ -64,9 +64,9 @@ std::string WakeplanFolder() {
     return DefaultFolder();
 }
 
-bool WakeplanSwitch(const char *name) {
+uint32_t WakeplanSwitch(const char *name) {
     DWORD value = 0;
-    return ReadValue(name, REG_DWORD, &value, sizeof value) && value != 0;
+    return ReadValue(name, REG_DWORD, &value, sizeof value) ? value : 0;
 }
 
 bool LoadStored(const std::string &folder, const char *fileName, void *data, size_t size) {

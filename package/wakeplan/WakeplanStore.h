@@ -5,7 +5,8 @@
 //   "Folder" (text): the storage folder; without it
 //       %APPDATA%\PackageStandIns\Wakeplan, created on first write.
 //   "FailRead", "FailWrite", "FailSet" (DWORD): nonzero makes that call
-//       return WakeplanFaultInjected and change nothing.
+//       return the value set (WakeplanFaultInjected when it is 1) and change
+//       nothing, so that a caller can tell one failure from another.
 //   "CrashBeforeRename" (DWORD): nonzero ends the process after a write has
 //       reached its temporary file and before it replaces the stored one.
 //   "Log" (text): a file that every call is written to, one line each.
@@ -27,8 +28,8 @@ enum WakeplanResult {
 
 // The storage folder, without a trailing backslash.
 std::string WakeplanFolder();
-// Whether the named fault switch is on.
-bool WakeplanSwitch(const char *name);
+// The named fault switch's value: 0 when it is off or not set.
+uint32_t WakeplanSwitch(const char *name);
 
 // Reads a stored file of exactly size bytes. A file never written yields all
 // zero bytes and true; a file of another size or one that cannot be read

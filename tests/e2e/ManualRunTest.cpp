@@ -190,15 +190,49 @@ TEST_F(ManualRunTest, WithTodaysDataNoTimerRunsSoARequestIsOnlyAnsweredUntilTheE
     EXPECT_EQ("", InOrder(installation.ReceiverLog(), {"message 1827", "message 1826"}));
 }
 
+TEST_F(ManualRunTest, BroadcastHoursPastMidnightAreOfferedAndStoredAsTheyRead) {
+    installation.WriteGuideData(time(nullptr));
+    installation.WriteSchedule(
+        {{20, 2, 20, 12}, {21, 2, 21, 12}, {22, 2, 22, 12}, {23, 2, 23, 12}, {26, 2, 26, 12}});
+    installation.SetSwitch("DataCast", "StepMilliseconds", 600000);
+    RunningProgram pelmar(installation);
+    HWND dialog = pelmar.MainWindow();
+    ASSERT_NE(nullptr, dialog);
+    EXPECT_EQ("26:02 " + Tilde + " 26:12", Items(GetDlgItem(dialog, TimeList)).back());
+    EXPECT_EQ((std::vector<std::string>{"20", "21", "22", "23", "24", "25", "26"}),
+              Items(GetDlgItem(dialog, StartHour)));
+    EXPECT_EQ((std::vector<std::string>{"20", "21", "22", "23", "24", "25", "26", "27"}),
+              Items(GetDlgItem(dialog, EndHour)));
+    EXPECT_EQ("20:00 " + Tilde + " 27:00", WindowText(GetDlgItem(dialog, RangeText)));
+
+    // Daily from 22:30 to the end of the range, 27:00.
+    Click(dialog, DailyRadio);
+    Choose(dialog, StartHour, 2);
+    Choose(dialog, StartMinute, 3);
+    Choose(dialog, EndHour, 7);
+    Choose(dialog, EndMinute, 0);
+    ASSERT_EQ("27", Selected(GetDlgItem(dialog, EndHour)));
+    ClickButton(dialog, IDOK);
+    pelmar.ExpectBox(Shown::DailyCaption, DailyStored, false);
+    EXPECT_EQ(0, pelmar.Wait(10000));
+    EXPECT_EQ((std::vector<uint16_t>{1}), StoredWords(70, 1));
+    EXPECT_EQ((std::vector<uint16_t>{22, 30, 27, 0}), StoredWords(76, 4));
+}
+
 TEST_F(ManualRunTest, OkTidiesTheWeekOutdatedSetsGoAndVanishedDaysComeBack) {
     installation.WriteGuideData(time(nullptr));
     installation.WriteSchedule({{6, 2, 6, 12}});
     installation.SetSwitch("DataCast", "StepMilliseconds", 600000);
     installation.WriteDayFiles("AAAA", "Alpha", {0, 1, 2});
     installation.WriteDayFiles("OLDS", "Old", {-1}); // yesterday: outside the window
+    // A stored enabled word that is neither manual (0) nor daily (1).
+    StoreRecord(2, {7, 0, 8, 0}, 0);
     RunningProgram pelmar(installation);
     HWND dialog = pelmar.MainWindow();
     ASSERT_NE(nullptr, dialog);
+    EXPECT_TRUE(Ticked(dialog, ManualRadio));
+    EXPECT_FALSE(Ticked(dialog, DailyRadio));
+    EXPECT_FALSE(Enabled(dialog, StartHour));
     // Day files vanish while the program runs; the start-up copy still has them.
     std::string base = installation.adams / ("AAAA" + DateField(1));
     for (const char *extension : {".ep1", ".ep2", ".ept"})
@@ -212,6 +246,7 @@ TEST_F(ManualRunTest, OkTidiesTheWeekOutdatedSetsGoAndVanishedDaysComeBack) {
     EXPECT_FALSE(FileExists(base + ".ep2")); // never restored
     EXPECT_FALSE(FileExists(installation.adams / ("OLDS" + DateField(-1) + ".ep1")));
     EXPECT_FALSE(FolderExists(installation.adams / "Temp"));
+    EXPECT_EQ((std::vector<uint16_t>{0}), StoredWords(70, 1)); // stored as manual
 }
 
 TEST_F(ManualRunTest, AScheduleThatCannotBeStoredIsReportedAndTheRunStillEnds) {

@@ -82,6 +82,18 @@ TEST_F(SettingsTest, WithBroadcastListsTheHoursCountFromTheFirstWindowsEnd) {
     EXPECT_EQ(5, table.entries[0].startHour);
     EXPECT_EQ(12, table.entries[2].endHour);
     EXPECT_TRUE(IsFree(table.entries[3]) && IsFree(table.entries[14]));
+
+    // A tick finds today's data, but the schedule cannot be read again: the
+    // windows are cleared, the boxes keep their hours, and so does a store.
+    acquire.status = StatusOutdated;
+    WriteGuideData(CurrentTime());
+    DeleteFileA((adams / "Ep000001.tct").c_str());
+    dialog.OnTimer(AcquireTimerId);
+    ASSERT_EQ(StatusCurrent, acquire.status);
+    ASSERT_EQ(0, dialog.broadcastWindows[0].endHour);
+    ASSERT_EQ(HourTexts(6, 13), Items(IDC_END_HOUR));
+    ASSERT_EQ(0, StoreDaily(2, 0, 6, 3)); // 8:00 to 12:30
+    EXPECT_EQ((std::vector<uint16_t>{8, 0, 12, 30}), Window(StoredRecord()));
 }
 
 TEST_F(SettingsTest, TheNextStartIsTomorrowOnlyWhenTodaysDataIsPresent) {
@@ -148,12 +160,16 @@ TEST_F(SettingsTest, TheManualSettingHandsOverAnEmptyTableAndThenStoresItsChoice
     ScheduleRecord earlier = {};
     earlier.enabled = 1;
     earlier.flags = FlagAlwaysReceiveAdams | 0x100;
+    ASSERT_EQ(0, WriteScheduleRecord(&earlier));
     dialog.schedRecord = earlier;
 
-    // The table fails: nothing is stored, and the scheduler's result comes back.
-    SetSchedulerSwitch("FailSet", 1);
-    EXPECT_EQ(1, dialog.StoreManualSetting());
+    // The table fails: the scheduler's result comes back, and the stored
+    // record stays the daily one: no record is written after a failed table.
+    SetSchedulerSwitch("FailSet", 3);
+    EXPECT_EQ(3, dialog.StoreManualSetting());
     EXPECT_FALSE(IsFree(StoredTable().entries[0]));
+    EXPECT_EQ(1, StoredRecord().enabled);
+    EXPECT_EQ(FlagAlwaysReceiveAdams | 0x100u, StoredRecord().flags);
     SetSchedulerSwitch("FailSet", 0);
     // The record fails after the table went over.
     SetSchedulerSwitch("FailWrite", 1);
@@ -211,8 +227,10 @@ TEST_F(SettingsTest, TheBroadcastTableFollowsTheStatusUnlessTheWeekIsComplete) {
 TEST_F(SettingsTest, EachSchedulerFailureOfTheDailyStoreGivesItsResult) {
     acquire.status = StatusCurrent;
     ASSERT_EQ(1, dialog.FillDefaultTimes());
-    SetSchedulerSwitch("FailRead", 1);
-    EXPECT_EQ(1, StoreDaily(0, 0, 1, 0)); // the read's own result, as it came
+    // A read failure unlike the store's own results (1 invalid window, 2 write
+    // failed) comes back as it came.
+    SetSchedulerSwitch("FailRead", 4);
+    EXPECT_EQ(4, StoreDaily(0, 0, 1, 0));
     SetSchedulerSwitch("FailRead", 0);
     SetSchedulerSwitch("FailWrite", 1);
     EXPECT_EQ(2, StoreDaily(0, 0, 1, 0));
@@ -220,11 +238,6 @@ TEST_F(SettingsTest, EachSchedulerFailureOfTheDailyStoreGivesItsResult) {
     SetSchedulerSwitch("FailSet", 1);
     EXPECT_EQ(0, StoreDaily(0, 0, 1, 0)); // the table's failure is not reported
     EXPECT_EQ((std::vector<uint16_t>{6, 0, 7, 0}), Window(StoredRecord()));
-
-    // A stored record of the wrong size: the scheduler reports 2, and so does the store.
-    SetSchedulerSwitch("FailSet", 0);
-    WriteFile(scheduler / "Schedule.dat", "short");
-    EXPECT_EQ(2, StoreDaily(0, 0, 1, 0));
 }
 
 } // namespace

@@ -81,34 +81,68 @@ TEST_F(TimeListTest, HourlyWindowsFillTheListTheHoursAndTheRangeWithTheSavedWind
 TEST_F(TimeListTest, HoursPastMidnightReadAsTheirOwnHoursAndAreStoredAsShown) {
     // Not one window per hour: 24 o'clock has none.
     SaveWindow(25, 0, 26, 0);
-    WriteSchedule(
-        ScheduleRecords({{22, 2, 22, 12}, {23, 2, 23, 12}, {25, 2, 25, 12}, {26, 2, 26, 12}}));
+    WriteSchedule(ScheduleRecords({{20, 2, 20, 12},
+                                   {21, 2, 21, 12},
+                                   {22, 2, 22, 12},
+                                   {23, 2, 23, 12},
+                                   {25, 2, 25, 12},
+                                   {26, 2, 26, 12}}));
     ASSERT_EQ(1, dialog.FillTimeList());
-    EXPECT_EQ("25:02 " + Tilde + " 25:12", Items(IDC_TIME_LIST)[2]);
-    EXPECT_EQ(HourTexts(22, 26), Items(IDC_START_HOUR));
-    // The end of the range after 24 o'clock keeps the last window's hour.
-    std::vector<std::string> endHours = HourTexts(22, 26);
-    endHours.push_back("26");
-    EXPECT_EQ(endHours, Items(IDC_END_HOUR));
-    EXPECT_EQ(5, dialog.lastEndHourIndex);
+    EXPECT_EQ("25:02 " + Tilde + " 25:12", Items(IDC_TIME_LIST)[4]);
+    EXPECT_EQ(HourTexts(20, 26), Items(IDC_START_HOUR));
+    // The end of the range is the hour after the last window, also past 24 o'clock.
+    EXPECT_EQ(HourTexts(20, 27), Items(IDC_END_HOUR));
+    EXPECT_EQ(7, dialog.lastEndHourIndex);
     EXPECT_EQ("25", Selected(IDC_START_HOUR));
-    EXPECT_EQ(3, Selection(IDC_START_HOUR));
-    EXPECT_EQ(4, Selection(IDC_END_HOUR)); // the saved 26, not the end of the range
-    EXPECT_EQ("22:00 " + Tilde + " 27:00", Text(IDC_SETTABLE_RANGE));
+    EXPECT_EQ(5, Selection(IDC_START_HOUR));
+    EXPECT_EQ(6, Selection(IDC_END_HOUR)); // the saved 26, not the end of the range
+    EXPECT_EQ("20:00 " + Tilde + " 27:00", Text(IDC_SETTABLE_RANGE));
 
-    // A daily window across midnight, 23:00 to 25:30, is stored with the hours shown.
+    // A daily window across midnight, 23:00 to 27:00, is stored with the hours shown.
     acquire.status = StatusOutdated;
-    Select(IDC_START_HOUR, 1);
+    Select(IDC_START_HOUR, 3);
     Select(IDC_START_MINUTE, 0);
-    Select(IDC_END_HOUR, 3);
-    Select(IDC_END_MINUTE, 3);
+    Select(IDC_END_HOUR, 7);
+    Select(IDC_END_MINUTE, 1);
     ASSERT_EQ("23", Selected(IDC_START_HOUR));
-    ASSERT_EQ("25", Selected(IDC_END_HOUR));
+    ASSERT_EQ("27", Selected(IDC_END_HOUR));
+    EXPECT_EQ(1, dialog.StoreDailySetting()); // 27:10 lies past the range
+    Select(IDC_END_MINUTE, 0);
     ASSERT_EQ(0, dialog.StoreDailySetting());
     ScheduleRecord stored = StoredRecord();
     EXPECT_EQ(1, stored.enabled);
-    EXPECT_EQ((std::vector<uint16_t>{23, 0, 25, 30}),
+    EXPECT_EQ((std::vector<uint16_t>{23, 0, 27, 0}),
               std::vector<uint16_t>(stored.dailyWindow, stored.dailyWindow + 4));
+}
+
+TEST_F(TimeListTest, TheEndHoursGoOnToTheHourAfterTheLastWindowsEndEachStoringItsOwnHour) {
+    // The last window crosses an hour: 23 and then 24 follow the last start hour.
+    SaveWindow(21, 0, 23, 10);
+    WriteSchedule(ScheduleRecords({{20, 2, 20, 12}, {21, 2, 21, 12}, {22, 55, 23, 10}}));
+    ASSERT_EQ(1, dialog.FillTimeList());
+    EXPECT_EQ(HourTexts(20, 22), Items(IDC_START_HOUR));
+    EXPECT_EQ(HourTexts(20, 24), Items(IDC_END_HOUR));
+    EXPECT_EQ(4, dialog.lastEndHourIndex);
+    EXPECT_EQ("20:00 " + Tilde + " 24:00", Text(IDC_SETTABLE_RANGE));
+    // The saved window ends in the last window's hour: that hour is chosen, and stored as shown.
+    EXPECT_EQ("23", Selected(IDC_END_HOUR));
+    EXPECT_EQ("10", Selected(IDC_END_MINUTE));
+    ASSERT_EQ(0, dialog.StoreDailySetting());
+    ScheduleRecord stored = StoredRecord();
+    EXPECT_EQ((std::vector<uint16_t>{21, 0, 23, 10}),
+              std::vector<uint16_t>(stored.dailyWindow, stored.dailyWindow + 4));
+    Select(IDC_END_HOUR, 4);
+    Select(IDC_END_MINUTE, 0);
+    ASSERT_EQ(0, dialog.StoreDailySetting());
+    EXPECT_EQ(24, StoredRecord().dailyWindow[2]);
+
+    // A last window that ends before it starts: the box still ends after its
+    // start hour, every hour once, each at its own position.
+    WriteSchedule(ScheduleRecords({{20, 2, 20, 12}, {23, 2, 22, 12}}));
+    ASSERT_EQ(1, dialog.FillTimeList());
+    EXPECT_EQ(HourTexts(20, 23), Items(IDC_START_HOUR));
+    EXPECT_EQ(HourTexts(20, 24), Items(IDC_END_HOUR));
+    EXPECT_EQ(4, dialog.lastEndHourIndex);
 }
 
 TEST_F(TimeListTest, RecordsAreReadUpToTwentyFourAndOnlyWholeRecordsCount) {
@@ -152,7 +186,14 @@ TEST_F(TimeListTest, WithoutAUsableScheduleTheFillFailsAndTheBoxesStayAsTheyWere
     };
 
     expectUnchanged("no schedule file");
+    // An empty schedule is read, and leaves no window of the one read before it.
+    WriteSchedule(ScheduleRecords(HourlyWindows(6, 8)));
+    ASSERT_EQ(1, dialog.ReadBroadcastSchedule());
+    ASSERT_EQ(3, dialog.broadcastWindowCount);
     WriteSchedule("");
+    EXPECT_EQ(1, dialog.ReadBroadcastSchedule());
+    EXPECT_EQ(0, dialog.broadcastWindowCount);
+    dialog.broadcastWindowCount = 3;
     expectUnchanged("an empty schedule");
     EXPECT_EQ(0, dialog.broadcastWindowCount);
 

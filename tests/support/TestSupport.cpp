@@ -399,6 +399,40 @@ MessageBoxView ReadMessageBox(HWND box) {
     return view;
 }
 
+namespace {
+DialogWatch *currentWatch = nullptr;
+}
+
+DialogWatch::DialogWatch(bool answer, std::function<void(HWND)> onCreate)
+    : answer(answer), onCreate(std::move(onCreate)) {
+    currentWatch = this;
+    hook = SetWindowsHookExA(WH_CBT, Created, nullptr, GetCurrentThreadId());
+    if (!hook)
+        throw std::runtime_error("cannot watch the thread's windows");
+}
+
+DialogWatch::~DialogWatch() {
+    UnhookWindowsHookEx(hook);
+    currentWatch = nullptr;
+}
+
+LRESULT CALLBACK DialogWatch::Created(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HCBT_CREATEWND && currentWatch) {
+        HWND window = (HWND)wParam;
+        char className[16] = {};
+        GetClassNameA(window, className, sizeof className);
+        if (strcmp(className, "#32770") == 0) {
+            ++currentWatch->count;
+            if (currentWatch->onCreate)
+                currentWatch->onCreate(window);
+            // Taken up once the box reads its messages.
+            if (currentWatch->answer)
+                PostMessageA(window, WM_COMMAND, IDOK, 0);
+        }
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
 void ClickButton(HWND window, int id) {
     PostMessageA(GetDlgItem(window, id), BM_CLICK, 0, 0);
 }

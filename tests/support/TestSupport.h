@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <cstdint>
 #include <ctime>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -141,6 +142,24 @@ struct MessageBoxView {
 constexpr UINT IconOfAnotherProcess = 0xFFFF;
 // Reads a message box; its icon is told by its picture.
 MessageBoxView ReadMessageBox(HWND box);
+// Sees each dialog window (message boxes among them) that the calling thread
+// creates while the watch lives, at its creation. With answer set, each is
+// also answered with OK, so that a message box does not wait for a user.
+class DialogWatch {
+public:
+    explicit DialogWatch(bool answer, std::function<void(HWND)> onCreate = nullptr);
+    ~DialogWatch();
+    DialogWatch(const DialogWatch &) = delete;
+    DialogWatch &operator=(const DialogWatch &) = delete;
+    int Count() const { return count; }
+
+private:
+    static LRESULT CALLBACK Created(int code, WPARAM wParam, LPARAM lParam);
+    HHOOK hook = nullptr;
+    bool answer;
+    std::function<void(HWND)> onCreate;
+    int count = 0;
+};
 // Presses a button of a window in another process.
 void ClickButton(HWND window, int id);
 // Runs the message queue for a while (for in-process windows).

@@ -1,3 +1,4 @@
+#include "AbortNoticeDlg.h"
 #include "AcquireContext.h"
 #include "PartsDialog.h"
 #include "Reception.h"
@@ -8,6 +9,13 @@
 namespace {
 
 constexpr int32_t Untouched = 12345; // a lastResult that no library call gives
+
+int CountLines(const std::string &log, const std::string &piece) {
+    int count = 0;
+    for (size_t at = log.find(piece); at != std::string::npos; at = log.find(piece, at + 1))
+        ++count;
+    return count;
+}
 
 class ReceptionTest : public ::testing::Test {
 protected:
@@ -63,14 +71,13 @@ TEST_F(ReceptionTest, RequestsAreAnsweredByTheirLevelAndOnlyANewAskerTakesTheTun
 
     // A new asker: the resource is closed here, the rest waits for the dialog's
     // tick, which is posted at once while the dialog's timer runs.
-    HWND dialog =
-        CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
-    ASSERT_NE(nullptr, dialog);
-    acquire.tickWindow = dialog;
+    CPartsDialog dialog;
+    ASSERT_TRUE(dialog.Create(IDD_EPGMAIN_DIALOG));
+    acquire.tickWindow = dialog.m_hWnd;
     EXPECT_EQ(1u, Ask("Viewer A", 2).answer);
     EXPECT_EQ(9u, acquire.callbackEvent);
     MSG tick = {};
-    EXPECT_TRUE(PeekMessageA(&tick, dialog, WM_TIMER, WM_TIMER, PM_REMOVE));
+    EXPECT_TRUE(PeekMessageA(&tick, dialog.m_hWnd, WM_TIMER, WM_TIMER, PM_REMOVE));
     EXPECT_EQ(AcquireTimerId, tick.wParam);
     EXPECT_EQ(nullptr, acquire.tickWindow);
     EXPECT_STREQ("Viewer A", acquire.requesterName);
@@ -89,12 +96,31 @@ TEST_F(ReceptionTest, RequestsAreAnsweredByTheirLevelAndOnlyANewAskerTakesTheTun
     EXPECT_EQ(RvlErrorHandle, acquire.lastResult); // the handle closed a moment ago
     EXPECT_STREQ("Viewer B", acquire.noticeName);
     // The tick already posted serves both: no second one comes.
-    EXPECT_FALSE(PeekMessageA(&tick, dialog, WM_TIMER, WM_TIMER, PM_REMOVE));
-    DestroyWindow(dialog);
+    EXPECT_FALSE(PeekMessageA(&tick, dialog.m_hWnd, WM_TIMER, WM_TIMER, PM_REMOVE));
+
+    // The follow-up of a manual run at that tick: the dialog's registration is
+    // withdrawn, twice, before the one notice, which names the second asker.
+    ASSERT_EQ(RvlOk, RVL_OpenEx(TunerCallback, RvlOpenNotify, &acquire.callbackHandle, &dialog));
+    TempFolder logs("reception-log");
+    SetRegistryText(HKEY_CURRENT_USER, "Software\\PackageStandIns\\Rivolink", "Log",
+                    logs / "tuner.log");
+    const std::string log = logs / "tuner.log";
+    std::string logAtNotice = "(no notice)";
+    {
+        DialogWatch watch(false,
+                          [&](HWND) { logAtNotice = FileExists(log) ? ReadWholeFile(log) : ""; });
+        dialog.YieldAfterRequest();
+        EXPECT_EQ(1, watch.Count());
+    }
+    EXPECT_EQ(2, CountLines(logAtNotice, "RVL_CallBackClose "));
+    EXPECT_EQ(0, CountLines(logAtNotice, "RVL_CloseResource")); // closed by the callback already
+    ASSERT_NE(nullptr, dialog.noticeDialog);
+    EXPECT_EQ("Viewer B", WindowText(GetDlgItem(dialog.noticeDialog->m_hWnd, IDC_NOTICE_NAME)));
+    EXPECT_EQ(0u, acquire.tunerHeld);
+    EXPECT_EQ(0u, acquire.callbackEvent);
+    DeleteRegistryTree(HKEY_CURRENT_USER, "Software\\PackageStandIns\\Rivolink");
 
     // With the tuner not held: remembered, nothing closed, the event left alone.
-    acquire.tunerHeld = 0;
-    acquire.callbackEvent = 0;
     acquire.lastResult = Untouched;
     EXPECT_EQ(1u, Ask("Viewer C", 2).answer);
     EXPECT_STREQ("Viewer C", acquire.requesterName);
@@ -138,6 +164,7 @@ TEST_F(ReceptionTest, FailuresOfTheLibraryStopTheOpeningWithoutAMessage) {
     EXPECT_EQ(Untouched, acquire.lastResult);
 
     // Registration refused: nothing further, no message.
+    DialogWatch messages(true);
     acquire.status = StatusNoData;
     SetSwitch("FailOpenEx", 1);
     dialog.OpenTuner();
@@ -152,7 +179,7 @@ TEST_F(ReceptionTest, FailuresOfTheLibraryStopTheOpeningWithoutAMessage) {
     EXPECT_EQ(1u, acquire.conflictFound);
     EXPECT_EQ(0u, acquire.tunerHeld);
     EXPECT_EQ(RvlErrorHandle, RVL_CallBackClose(acquire.callbackHandle, RvlCloseNotify));
-    EXPECT_EQ(nullptr, dialog.noticeDialog);
+    EXPECT_EQ(0, messages.Count());
 }
 
 TEST_F(ReceptionTest, ReleasingStopsTheReceiverAndGivesTheTunerBackOnlyOnce) {

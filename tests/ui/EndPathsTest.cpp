@@ -1,5 +1,5 @@
 // The whole dialog in the test's own process, for what cannot be seen or
-// waited for from outside: an automatic run's deadline, the window menu.
+// waited for from outside: an automatic run's end by the tick count, the window menu.
 #include "Clock.h"
 #include "DialogFixture.h"
 #include "Rivolink.h"
@@ -34,9 +34,15 @@ protected:
     }
 };
 
-TEST_F(EndPathsTest, AnAutomaticRunEndsAtItsDeadlineAsByAbortAndOkOnlyMinimises) {
+TEST_F(EndPathsTest, AnAutomaticRunEndsThirtyMinutesAfterItsStartByTheTickCountAndOkOnlyMinimises) {
     acquire.autoMode = 1;
-    WriteGuideData(time(nullptr) - 86400);
+    // The tick count wraps ten minutes into the run; the PC clock reads a known moment.
+    const uint32_t started = 0xFFFFFFFFu - 10 * 60 * 1000;
+    const uint32_t runTicks = 30 * 60 * 1000;
+    const time_t start = LocalMoment(2027, 3, 10, 9, 0);
+    SetCurrentTickCount(started);
+    SetCurrentTime(start);
+    WriteGuideData(start - 86400);
     WriteSchedule(ScheduleRecords(HourlyWindows(6, 8)));
     COpenDialog run;
     ASSERT_TRUE(run.Create(IDD_EPGMAIN_DIALOG));
@@ -49,6 +55,7 @@ TEST_F(EndPathsTest, AnAutomaticRunEndsAtItsDeadlineAsByAbortAndOkOnlyMinimises)
     ASSERT_TRUE(GetWindowPlacement(run.m_hWnd, &placement));
     EXPECT_EQ(370, placement.rcNormalPosition.right - placement.rcNormalPosition.left);
     EXPECT_EQ(298, placement.rcNormalPosition.bottom - placement.rcNormalPosition.top);
+    EXPECT_EQ(start + 30 * 60, acquire.deadline);
 
     // OK only puts the run out of the way.
     ShowWindow(run.m_hWnd, SW_RESTORE);
@@ -56,22 +63,35 @@ TEST_F(EndPathsTest, AnAutomaticRunEndsAtItsDeadlineAsByAbortAndOkOnlyMinimises)
     EXPECT_TRUE(IsIconic(run.m_hWnd));
     EXPECT_EQ(0u, acquire.stopRequested);
 
-    // Ticks before the deadline leave it running.
+    // Its ticks leave it running.
     PumpMessages(2500);
     ASSERT_TRUE(IsWindow(run.m_hWnd));
     EXPECT_NE(0u, acquire.timerId);
 
-    // Past the deadline the next tick ends the run: tuner and receiver given
-    // back, the next start and the broadcast windows renewed.
-    SetCurrentTime(time(nullptr) + 31 * 60);
-    PumpMessages(2500);
+    // The PC clock is set hours forward, then hours back: the run goes on.
+    for (time_t moved : {start + 5 * 3600, start - 5 * 3600}) {
+        SetCurrentTime(moved);
+        run.OnTimer(AcquireTimerId);
+        ASSERT_TRUE(IsWindow(run.m_hWnd)) << (moved - start) / 3600 << " hours";
+    }
+    SetCurrentTickCount(started + runTicks - 1);
+    run.OnTimer(AcquireTimerId);
+    ASSERT_TRUE(IsWindow(run.m_hWnd));
+
+    // Thirty minutes by the tick count: the tick ends the run, tuner and
+    // receiver given back, the next start and the broadcast windows renewed.
+    SetCurrentTickCount(started + runTicks);
+    run.OnTimer(AcquireTimerId);
     EXPECT_FALSE(IsWindow(run.m_hWnd));
     EXPECT_EQ(1u, acquire.stopRequested);
     EXPECT_EQ(0u, acquire.tunerHeld);
     EXPECT_EQ(0u, acquire.receiverRunning);
     EXPECT_TRUE(TunerIsFree());
     EXPECT_EQ(nullptr, FindWindowA(nullptr, "DataCast - NORVELL"));
-    EXPECT_NE(0, StoredRecord().nextStart[0]);
+    // Today's data never came: the next start is today, 10 March 2027, a Wednesday.
+    ScheduleRecord stored = StoredRecord();
+    EXPECT_EQ((std::vector<uint16_t>{2027, 3, 4, 10, 0, 0, 0, 0}),
+              std::vector<uint16_t>(stored.nextStart, stored.nextStart + 8));
     EXPECT_EQ(6, StoredTable().entries[0].startHour);
 }
 

@@ -175,4 +175,81 @@ TEST_F(MainDialogTest, WithoutDataTheRadioButtonsDoNothingWhileCheckBoxesStillTo
     EXPECT_EQ(0u, acquire.autoTimeAdjust);
 }
 
+// The dialog whose minimised background is seen being erased: the erase,
+// sent with the paint device context, fills the client area with a colour of its own.
+class CIconPaintDialog : public CPartsDialog {
+public:
+    static constexpr COLORREF Background = RGB(1, 2, 3);
+    int erased = 0;
+
+protected:
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT &result) override {
+        if (message != WM_ICONERASEBKGND || !wParam || lParam != 0)
+            return CPartsDialog::OnMessage(message, wParam, lParam, result);
+        ++erased;
+        RECT client;
+        GetClientRect(m_hWnd, &client);
+        HBRUSH brush = CreateSolidBrush(Background);
+        FillRect((HDC)wParam, &client, brush);
+        DeleteObject(brush);
+        result = 1;
+        return true;
+    }
+};
+
+TEST_F(MainDialogTest, MinimisedTheDialogPaintsItsIconInTheMiddleOfItsClientArea) {
+    CIconPaintDialog painted;
+    ASSERT_TRUE(painted.Create(IDD_EPGMAIN_DIALOG));
+    ShowWindow(painted.m_hWnd, SW_SHOWNOACTIVATE);
+    // Not minimised, it paints as any dialog: no icon background is erased.
+    RedrawWindow(painted.m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    EXPECT_EQ(0, painted.erased);
+
+    // Wine gives a minimised window an empty client area, which shows
+    // nothing. The style alone makes the dialog minimised to itself at its
+    // full size, with no controls (a minimised window shows none). Wine then
+    // paints it from the window's corner, seen through the client area.
+    RECT client, frame;
+    GetClientRect(painted.m_hWnd, &client);
+    GetWindowRect(painted.m_hWnd, &frame);
+    POINT seen = {0, 0}; // the client area's corner within the window
+    ClientToScreen(painted.m_hWnd, &seen);
+    seen.x -= frame.left;
+    seen.y -= frame.top;
+    for (HWND child = GetWindow(painted.m_hWnd, GW_CHILD); child;
+         child = GetWindow(child, GW_HWNDNEXT))
+        ShowWindow(child, SW_HIDE);
+    SetWindowLongA(painted.m_hWnd, GWL_STYLE,
+                   GetWindowLongA(painted.m_hWnd, GWL_STYLE) | WS_MINIMIZE);
+    ASSERT_TRUE(IsIconic(painted.m_hWnd));
+    RedrawWindow(painted.m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    EXPECT_EQ(1, painted.erased);
+
+    // Over the erased background: the program's icon in the middle (the odd
+    // pixel to the right and below), and nothing else.
+    int width = GetSystemMetrics(SM_CXICON), height = GetSystemMetrics(SM_CYICON);
+    int left = (client.right - width + 1) / 2, top = (client.bottom - height + 1) / 2;
+    HDC shown = GetWindowDC(painted.m_hWnd);
+    HDC drawn = CreateCompatibleDC(shown);
+    HBITMAP picture = CreateCompatibleBitmap(shown, client.right, client.bottom);
+    HGDIOBJ old = SelectObject(drawn, picture);
+    HBRUSH brush = CreateSolidBrush(CIconPaintDialog::Background);
+    FillRect(drawn, &client, brush);
+    DeleteObject(brush);
+    DrawIcon(drawn, left, top, LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_APP)));
+    int iconPixels = 0, differing = 0;
+    for (int y = seen.y; y < client.bottom; ++y)
+        for (int x = seen.x; x < client.right; ++x) {
+            COLORREF expected = GetPixel(drawn, x, y);
+            iconPixels += expected != CIconPaintDialog::Background;
+            differing += expected != GetPixel(shown, x, y);
+        }
+    EXPECT_GT(iconPixels, width * height / 4);
+    EXPECT_EQ(0, differing);
+    SelectObject(drawn, old);
+    DeleteObject(picture);
+    DeleteDC(drawn);
+    ReleaseDC(painted.m_hWnd, shown);
+}
+
 } // namespace

@@ -193,17 +193,20 @@ TEST_F(Wakeplan, FaultSwitchesFailTheirCallAndChangeNothing) {
     SetSwitch("FailRead", 1);
     ScheduleRecord record;
     memset(&record, 0xAA, sizeof record);
-    EXPECT_NE(0, ReadScheduleRecord(&record));
+    EXPECT_EQ(1, ReadScheduleRecord(&record));
+    // A switch's value is the failing call's result.
+    SetSwitch("FailRead", 6);
+    EXPECT_EQ(6, ReadScheduleRecord(&record));
     EXPECT_EQ(0xAA, record.untouched[0]);
     EXPECT_EQ(0xAAAAu, record.enabled);
     SetSwitch("FailRead", 0);
 
     SetSwitch("FailWrite", 1);
     ScheduleRecord changed = {};
-    EXPECT_NE(0, WriteScheduleRecord(&changed));
-    SetSwitch("FailSet", 1);
+    EXPECT_EQ(1, WriteScheduleRecord(&changed));
+    SetSwitch("FailSet", 7);
     BroadcastTimeTable empty = {};
-    EXPECT_NE(0, SetBroadcastTimes(&empty));
+    EXPECT_EQ(7, SetBroadcastTimes(&empty));
     // Each switch fails only its own call.
     EXPECT_EQ(0, ReadScheduleRecord(&record));
     EXPECT_TRUE(SameRecord(old, record));
