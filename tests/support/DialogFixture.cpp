@@ -46,7 +46,9 @@ void DialogFixture::SetUp() {
     CreateDirectoryA((adams / "Temp").c_str(), nullptr);
     acquire = AcquireContext{};
     ResetCurrentTime();
-    ASSERT_TRUE(dialog.Create(IDD_EPGMAIN_DIALOG)) << "error " << GetLastError();
+    bool created = dialog.Create(IDD_EPGMAIN_DIALOG);
+    DWORD error = GetLastError();
+    ASSERT_TRUE(created) << "error " << error;
 }
 
 void DialogFixture::TearDown() {
