@@ -17,7 +17,6 @@ demo="$here/build/demo"
 prefix="$demo/prefix"
 # The 32-bit program with the 32-bit stand-ins: what a user installs.
 bin="$here/build/x86/bin"
-native="$here/build/native/bin"
 export WINEPREFIX="$prefix" WINEDEBUG=-all LC_ALL=ja_JP.UTF-8 WINEDLLOVERRIDES="mscoree,mshtml="
 c="$prefix/drive_c"
 wine=/usr/lib/wine/wine64
