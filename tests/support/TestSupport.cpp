@@ -32,22 +32,9 @@ void DeleteRegistryTree(HKEY root, const char *keyPath, REGSAM view) {
     HKEY key;
     if (RegOpenKeyExA(root, keyPath, 0, KEY_ALL_ACCESS | view, &key) != ERROR_SUCCESS)
         return;
-    RegDeleteTreeA(key, nullptr);
+    RegDeleteTreeA(key, nullptr); // what is below the key; the key itself next
     RegCloseKey(key);
-    // The key itself, now empty, in the same view.
-    std::string path(keyPath);
-    while (!path.empty() && path.back() == '\\')
-        path.pop_back();
-    size_t slash = path.rfind('\\');
-    HKEY parent = root;
-    if (slash != std::string::npos &&
-        RegOpenKeyExA(root, path.substr(0, slash).c_str(), 0, KEY_ALL_ACCESS | view, &parent) !=
-            ERROR_SUCCESS)
-        return;
-    RegDeleteKeyExA(parent, path.substr(slash == std::string::npos ? 0 : slash + 1).c_str(),
-                    view, 0);
-    if (parent != root)
-        RegCloseKey(parent);
+    RegDeleteKeyExA(root, keyPath, view, 0);
 }
 
 void ClearInstallationRegistry() {
