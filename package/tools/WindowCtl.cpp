@@ -8,8 +8,15 @@
 //   windowctl show TITLE COMMAND          ShowWindow with that command (9 restores)
 //   windowctl text TITLE ID               prints the text of its control ID
 //   windowctl rect TITLE                  prints its place on screen: X Y WIDTH HEIGHT
+//   windowctl font TITLE                  prints the face that draws its dialog font,
+//                                         its height and the dialog units it gives
+//   windowctl clipped TITLE               prints each static text and button whose
+//                                         text, in its own font, does not fit it
 // Numbers may be decimal or 0x hexadecimal. Exit code 0, 1 when the window
-// is not there (or still there for gone), 2 for a wrong command line.
+// is not there (or still there for gone), 2 for a wrong command line; for
+// clipped, 0 when every text fits, 3 when one does not, and 1 also when the
+// window's dialog template cannot be read.
+#include "ClippedTexts.h"
 #include <windows.h>
 #include <cstdio>
 #include <cstdlib>
@@ -32,7 +39,7 @@ int Usage() {
           "       windowctl post TITLE MESSAGE WPARAM [LPARAM]\n"
           "       windowctl click|text TITLE ID\n"
           "       windowctl show TITLE COMMAND\n"
-          "       windowctl rect TITLE\n",
+          "       windowctl rect|font|clipped TITLE\n",
           stderr);
     return 2;
 }
@@ -48,6 +55,7 @@ int Wait(const char *title, const char *secondsText, bool untilGone) {
     }
     return 1;
 }
+
 } // namespace
 
 int main(int argc, char **argv) {
@@ -76,6 +84,11 @@ int main(int argc, char **argv) {
         GetWindowRect(window, &place);
         printf("%ld %ld %ld %ld\n", place.left, place.top, place.right - place.left,
                place.bottom - place.top);
+    } else if (strcmp(command, "font") == 0 && argc == 3) {
+        return PrintDialogFont(window);
+    } else if (strcmp(command, "clipped") == 0 && argc == 3) {
+        int clipped = PrintClippedTexts(window);
+        return clipped < 0 ? 1 : clipped == 0 ? 0 : 3;
     } else if (strcmp(command, "text") == 0 && argc == 4) {
         char text[512] = {};
         GetDlgItemTextA(window, (int)values[0], text, sizeof text);

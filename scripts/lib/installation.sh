@@ -22,6 +22,12 @@ c="$prefix/drive_c"
 wine=/usr/lib/wine/wine64
 wineserver=/usr/lib/wine/wineserver
 
+# The font that stands in for the dialogs' own. Monapo's widths follow that
+# font's, and with it no text of the program is clipped; IPAPGothic, VL
+# PGothic and others clip some (scripts/pictures measures: give another
+# family in PELMAR_DIALOG_FONT to compare).
+dialog_font=${PELMAR_DIALOG_FONT:-Monapo}
+
 w() { "$wine" "$@"; }
 reg() { w reg add "$1" /v "$2" /d "$3" /f >/dev/null 2>&1; }
 regdword() { w reg add "$1" /v "$2" /t REG_DWORD /d "$3" /f >/dev/null 2>&1; }
@@ -58,8 +64,10 @@ installation_prepare() {
   # One virtual screen for every program of the prefix.
   reg 'HKCU\Software\Wine\Explorer' 'Desktop' 'Default'
   reg 'HKCU\Software\Wine\Explorer\Desktops' 'Default' '800x600'
-  # The dialogs ask for the package's usual Japanese font; IPA's stands in for it.
-  reg 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' 'ＭＳ Ｐゴシック' 'IPAPGothic'
+  # The dialogs ask for the package's usual Japanese font, which Debian does
+  # not ship; a free font with the same widths stands in for it (see
+  # dialog_font above).
+  reg 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' 'ＭＳ Ｐゴシック' "$dialog_font"
   # The window frames' symbols.
   [ -f /usr/share/wine/fonts/marlett.ttf ] && cp /usr/share/wine/fonts/marlett.ttf "$c/windows/Fonts/"
   mkdir -p "$c/Pelmar" "$c/TunerDesk/Channel"
