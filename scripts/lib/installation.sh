@@ -13,6 +13,18 @@
 #   C:\TunerDesk\Logs             every stand-in's log
 
 here=${here:?}
+# What the installation needs is installed first: its settings name the
+# Japanese locale, which bootstrap generates on a fresh machine. A shell
+# knows only the locales there were when it started, so after bootstrap has
+# generated it the script goes on in a new shell.
+if [ -z "${PELMAR_BOOTSTRAPPED:-}" ]; then
+  if locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
+    "$here/scripts/bootstrap"
+  else
+    "$here/scripts/bootstrap"
+    PELMAR_BOOTSTRAPPED=1 exec "$0" "$@"
+  fi
+fi
 demo="$here/build/demo"
 prefix="$demo/prefix"
 # The 32-bit program with the 32-bit stand-ins: what a user installs.
