@@ -75,6 +75,19 @@ int CEpgApp::ExitInstance() {
     return CWinApp::ExitInstance();
 }
 
+namespace {
+// The copies in Temp are the program's own. One that is read-only, as its
+// original was, must neither keep a later start-up copy from replacing it
+// (a copy that was not renewed would be restored over newer data) nor
+// outlive the run.
+void MakeWritable(const char *path) {
+    DWORD attributes = GetFileAttributesA(path);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) &&
+        !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+        SetFileAttributesA(path, attributes & ~FILE_ATTRIBUTE_READONLY);
+}
+} // namespace
+
 void CEpgApp::BackupAdamsFolder() {
     char folder[FolderBufferSize];
     if (ReadAdamsFolder(folder) != 1)
@@ -89,8 +102,10 @@ void CEpgApp::BackupAdamsFolder() {
         // Folders fail to copy, so only the files directly in the folder reach the copy.
         char source[FolderBufferSize], target[FolderBufferSize];
         if (JoinText(source, sizeof source, folder, "\\", entry.cFileName) &&
-            JoinText(target, sizeof target, folder, "\\Temp\\", entry.cFileName))
+            JoinText(target, sizeof target, folder, "\\Temp\\", entry.cFileName)) {
+            MakeWritable(target);
             CopyFileA(source, target, FALSE);
+        }
     });
 }
 
@@ -111,10 +126,11 @@ void CEpgApp::RemoveAdamsBackup() {
         char file[FolderBufferSize];
         if (!JoinText(file, sizeof file, folder, "\\Temp\\", entry.cFileName))
             return;
+        MakeWritable(file);
         try {
             CFile::Remove(file);
         } catch (const CFileException &) {
-            // In use, read-only or a folder: it stays, and so does the Temp folder.
+            // In use or a folder: it stays, and so does the Temp folder.
         }
     });
     if (found && JoinText(path, sizeof path, folder, "\\Temp"))

@@ -83,6 +83,23 @@ TEST_F(StartupCopyTest, CleanUpSparesDotNamesAndHeldFilesThenRemovesTheFolderWhe
     EXPECT_EQ((std::vector<std::string>{"a.ep1", "表.ep2"}), ListFolder(adams.Path()));
 }
 
+TEST_F(StartupCopyTest, ReadOnlyCopiesAreRenewedAtStartAndGoAtTheEnd) {
+    // A read-only day file, and a read-only copy of it that a killed run left.
+    std::string original = adams / "ANHK1208.ep1", copy = Temp() + "\\ANHK1208.ep1";
+    WriteFile(original, "today's");
+    SetFileAttributesA(original.c_str(), FILE_ATTRIBUTE_READONLY);
+    CreateDirectoryA(Temp().c_str(), nullptr);
+    WriteFile(copy, "a killed run's");
+    SetFileAttributesA(copy.c_str(), FILE_ATTRIBUTE_READONLY);
+
+    app.BackupAdamsFolder();
+    EXPECT_EQ("today's", ReadWholeFile(copy));
+    app.RemoveAdamsBackup();
+    EXPECT_FALSE(FolderExists(Temp()));
+    EXPECT_NE(0u, GetFileAttributesA(original.c_str()) & FILE_ATTRIBUTE_READONLY);
+    EXPECT_EQ("today's", ReadWholeFile(original));
+}
+
 TEST_F(StartupCopyTest, WithoutARegisteredFolderNothingIsCopiedOrDeleted) {
     WriteFile(adams / "a.ep1", "a");
     CreateDirectoryA(Temp().c_str(), nullptr);
