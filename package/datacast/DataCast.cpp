@@ -131,7 +131,10 @@ void StopReception(HWND window) {
 void OnStepTimer(HWND window) {
     if (!receiver.receiving)
         return;
-    switch (RunReceptionStep(receiver.reception)) {
+    StepResult result = RunReceptionStep(receiver.reception);
+    if (result != StepFailed)
+        Report("step " + std::to_string(receiver.reception.step - 1) + " written");
+    switch (result) {
     case StepWritten:
         receiver.failedSteps = 0;
         break;

@@ -68,6 +68,7 @@ public:
     RunningProgram(const Installation &installation, const std::string &arguments = "");
     DWORD Id() const { return process.Id(); }
     long Wait(DWORD milliseconds) { return process.Wait(milliseconds); }
+    void Kill() { process.Kill(); }
     // The main dialog once it is on screen (minimised counts).
     HWND MainWindow(DWORD milliseconds = 15000);
     // The next message box with this caption; its text, caption and icon.

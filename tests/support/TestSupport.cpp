@@ -173,12 +173,16 @@ ChildProcess::ChildProcess(const std::string &commandLine) {
 }
 
 ChildProcess::~ChildProcess() {
+    Kill();
+    CloseHandle(info.hThread);
+    CloseHandle(info.hProcess);
+}
+
+void ChildProcess::Kill() {
     if (WaitForSingleObject(info.hProcess, 0) == WAIT_TIMEOUT) {
         TerminateProcess(info.hProcess, 99);
         WaitForSingleObject(info.hProcess, 5000);
     }
-    CloseHandle(info.hThread);
-    CloseHandle(info.hProcess);
 }
 
 long ChildProcess::Wait(DWORD milliseconds) {
@@ -259,6 +263,7 @@ struct WindowSearch {
     bool hiddenToo;
     HWND found;
     int count;
+    std::vector<HWND> *all;
 };
 
 BOOL CALLBACK MatchWindow(HWND window, LPARAM parameter) {
@@ -277,12 +282,14 @@ BOOL CALLBACK MatchWindow(HWND window, LPARAM parameter) {
         return TRUE;
     search->found = window;
     ++search->count;
+    if (search->all)
+        search->all->push_back(window);
     return TRUE;
 }
 
 WindowSearch Search(DWORD processId, const std::string *title, const char *className,
-                    bool hiddenToo = false) {
-    WindowSearch search{processId, title, className, hiddenToo, nullptr, 0};
+                    bool hiddenToo = false, std::vector<HWND> *all = nullptr) {
+    WindowSearch search{processId, title, className, hiddenToo, nullptr, 0, all};
     EnumWindows(MatchWindow, (LPARAM)&search);
     return search;
 }
@@ -320,6 +327,12 @@ bool WaitForWindowClosed(HWND window, DWORD milliseconds) {
 
 int CountWindows(DWORD processId, const char *className) {
     return Search(processId, nullptr, className).count;
+}
+
+std::vector<HWND> VisibleWindows(DWORD processId, const char *className) {
+    std::vector<HWND> windows;
+    Search(processId, nullptr, className, false, &windows);
+    return windows;
 }
 
 std::string WindowText(HWND window) {

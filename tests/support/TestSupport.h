@@ -93,6 +93,8 @@ public:
     // The exit code, or -1 when the process has not ended within the time.
     long Wait(DWORD milliseconds);
     DWORD Id() const { return info.dwProcessId; }
+    // Ends it at once, as a power cut or the task manager would.
+    void Kill();
 
 private:
     PROCESS_INFORMATION info = {};
@@ -128,6 +130,8 @@ HWND WaitForHiddenWindow(DWORD processId, const std::string &title, DWORD millis
 bool WaitForWindowClosed(HWND window, DWORD milliseconds = 10000);
 // Counts the process's visible top-level windows with this class.
 int CountWindows(DWORD processId, const char *className);
+// The process's visible top-level windows with this class.
+std::vector<HWND> VisibleWindows(DWORD processId, const char *className);
 std::string WindowText(HWND window);
 
 // What a message box shows: its caption, its text and its icon.

@@ -1,0 +1,257 @@
+// The invariants checked after every run of the campaign:
+//   I2 no file is lost, and nothing outside the ADAMS folder changes;
+//   I3 "Temp" goes, and no stale copy comes back;
+//   I4 the scheduler's record is well formed;
+//   I5 the tuner is free for the next program;
+//   I6 the single-instance mutex went with its process.
+// I1 (the run ends by itself, no message box waits unattended) is seen
+// while the run is driven.
+#include "Campaign.h"
+#include <algorithm>
+#include <sstream>
+
+namespace {
+const char ReceiverTitle[] = "DataCast - NORVELL";
+constexpr uint64_t TicksPerSecond = 10000000ULL;
+// The FILETIME ticks of 1970-01-01.
+constexpr uint64_t UnixEpochTicks = 116444736000000000ULL;
+
+uint64_t Ticks(time_t moment) {
+    return UnixEpochTicks + (uint64_t)moment * TicksPerSecond;
+}
+
+// The state of a file by its name, whatever the case of its letters.
+const FileState *Find(const FolderState &folder, const std::string &name) {
+    std::string lower = Lower(name);
+    for (const auto &entry : folder)
+        if (Lower(entry.first) == lower)
+            return &entry.second;
+    return nullptr;
+}
+
+// The files that the receiver's log says it wrote in this run, by folder.
+void ReceiverFiles(const std::string &log, const std::vector<std::string> &prefixes,
+                   std::vector<std::string> &adams, bool &guideDataMarked) {
+    guideDataMarked = false;
+    for (const std::string &line : LogLines(log, "note step ")) {
+        int step = -1;
+        if (sscanf(line.c_str() + line.find("note step ") + 10, "%d", &step) != 1)
+            continue;
+        if (step == 0)
+            adams.push_back("Ep000001.tct");
+        else if (step >= 1 && step <= 8)
+            for (const std::string &prefix : prefixes)
+                for (const char *extension : {".ep1", ".ep2", ".ept"})
+                    adams.push_back(prefix + DateField(step - 1) + extension);
+        else if (step == 9)
+            guideDataMarked = true;
+    }
+}
+
+std::string Names(const FolderState &folder) {
+    std::string names;
+    for (const auto &entry : folder)
+        names += (names.empty() ? "" : " ") + entry.first;
+    return names;
+}
+
+// The date field "MMDD" of a moment.
+std::string DateFieldAt(time_t moment) {
+    tm fields;
+    localtime_s(&fields, &moment);
+    char field[8];
+    snprintf(field, sizeof field, "%02d%02d", fields.tm_mon + 1, fields.tm_mday);
+    return field;
+}
+
+uint16_t Word(const std::string &record, size_t offset) {
+    return (uint16_t)((unsigned char)record[offset] | (unsigned char)record[offset + 1] << 8);
+}
+
+bool IsLeapYear(int year) {
+    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
+
+// Day of the week of a date, 0 for Sunday.
+int Weekday(int year, int month, int day) {
+    static const int offsets[] = {0, 3, 2, 5, 0, 3, 5, 1, 4, 6, 2, 4};
+    if (month < 3)
+        --year;
+    return (year + year / 4 - year / 100 + year / 400 + offsets[month - 1] + day) % 7;
+}
+} // namespace
+
+uint64_t Digest(const std::string &bytes) {
+    uint64_t hash = 1469598103934665603ULL;
+    for (unsigned char c : bytes)
+        hash = (hash ^ c) * 1099511628211ULL;
+    return hash;
+}
+
+FolderState ReadFolderState(const std::string &folder) {
+    FolderState state;
+    WIN32_FIND_DATAA entry;
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &entry);
+    if (search == INVALID_HANDLE_VALUE)
+        return state;
+    do {
+        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            continue;
+        FileState file;
+        file.size = (uint64_t)entry.nFileSizeHigh << 32 | entry.nFileSizeLow;
+        file.written = (uint64_t)entry.ftLastWriteTime.dwHighDateTime << 32 |
+                       entry.ftLastWriteTime.dwLowDateTime;
+        file.attributes = entry.dwFileAttributes;
+        try {
+            file.digest = Digest(ReadWholeFile(folder + "\\" + entry.cFileName));
+        } catch (const std::exception &) {
+            file.digest = 0; // held open by another program
+        }
+        state[entry.cFileName] = file;
+    } while (FindNextFileA(search, &entry));
+    FindClose(search);
+    return state;
+}
+
+void Campaign::Check(const Draw &draw, RunRecord &record) {
+    auto broke = [&](const std::string &what) { record.breaks.push_back(what); };
+    time_t now = time(nullptr);
+    FolderState adams = ReadFolderState(installation.adams.Path());
+
+    // I2: every file that was there is there, but for the day sets that the
+    // purge removes: dated outside the window, or with an ".ep1" older
+    // than ten days.
+    std::vector<std::string> window;
+    for (time_t moment : {runStarted, now})
+        for (int day = 0; day < 8; ++day)
+            window.push_back(DateFieldAt(moment + (time_t)day * 86400));
+    for (const auto &entry : adamsBefore) {
+        const std::string &name = entry.first;
+        if (Find(adams, name) || name.compare(0, 10, "~DataCast-") == 0)
+            continue;
+        bool purged = false;
+        if (IsDayFileName(name)) {
+            const FileState *leader = Find(adamsBefore, name.substr(0, 8) + ".ep1");
+            bool outside = std::find(window.begin(), window.end(), name.substr(4, 4)) == window.end();
+            bool aged = leader && leader->written < Ticks(now - 10 * 86400);
+            purged = leader && (outside || aged);
+        }
+        if (!purged)
+            broke("I2: " + name + " was lost from the ADAMS folder");
+    }
+    std::vector<std::string> written;
+    bool guideDataMarked = false;
+    ReceiverFiles(record.receiverLog, prefixes, written, guideDataMarked);
+    for (const std::string &name : written)
+        if (!Find(adams, name))
+            broke("I2: the receiver's " + name + " is gone");
+    FolderState epgData = ReadFolderState(installation.epgData.Path());
+    for (const FolderState *side : {&epgDataBefore, &epgData})
+        for (const auto &entry : *side) {
+            const FileState *before = Find(epgDataBefore, entry.first);
+            const FileState *after = Find(epgData, entry.first);
+            bool marked = guideDataMarked && Lower(entry.first) == "ep000001.tct";
+            if (!marked && (!before || !after || before->digest != after->digest))
+                broke("I2: the EPG data folder's " + entry.first + " changed");
+        }
+    if (ReadWholeFile(installation.channels / "ChTable.dat") != channelTableBefore)
+        broke("I2: the channel table changed");
+    FolderState epgTemp = ReadFolderState(installation.epgTemp.Path());
+    if (!record.killed && Names(epgTemp) != Names(epgTempBefore))
+        broke("I2: the EPG Temp folder held " + Names(epgTempBefore) + " and now holds " +
+              Names(epgTemp));
+
+    // I3: "Temp" is gone after a run that ended normally, unless a file in it
+    // was held open; no day file holds what was neither there nor received.
+    bool adamsKnown = !draw.Has(FaultNoAdamsValue) && !draw.Has(FaultMissingAdamsFolder);
+    std::string temp = installation.adams / "Temp";
+    if (!record.killed && adamsKnown && !record.tempFileHeld && FolderExists(temp))
+        broke("I3: Temp is still there after a run that ended normally, with " +
+              Names(ReadFolderState(temp)));
+    for (const auto &entry : adams) {
+        if (!IsDayFileName(entry.first))
+            continue;
+        const FileState *before = Find(adamsBefore, entry.first);
+        auto received = receiverDigests.find(Lower(entry.first));
+        if ((before && before->digest == entry.second.digest) ||
+            (received != receiverDigests.end() && received->second == entry.second.digest))
+            continue;
+        broke(before ? "I3: " + entry.first + " was replaced by a copy that is neither what it "
+                       "held nor what the receiver wrote"
+                     : "I3: " + entry.first + " came back from a stale copy; it was not there "
+                       "when the run started and the receiver did not write it");
+    }
+
+    // I4: the scheduler's record.
+    std::string recordPath = installation.scheduler / "Schedule.dat";
+    if (FileExists(recordPath)) {
+        std::string stored = ReadWholeFile(recordPath);
+        std::ostringstream fields;
+        if (stored.size() != 128) {
+            broke("I4: the record is " + std::to_string(stored.size()) + " bytes");
+        } else {
+            int enabled = Word(stored, 70);
+            int startHour = Word(stored, 76), startMinute = Word(stored, 78);
+            int endHour = Word(stored, 80), endMinute = Word(stored, 82);
+            int year = Word(stored, 84), month = Word(stored, 86), weekday = Word(stored, 88);
+            int day = Word(stored, 90);
+            fields << "enabled " << enabled << " window " << startHour << ":" << startMinute
+                   << "-" << endHour << ":" << endMinute << " next " << year << "/" << month
+                   << "/" << day << " dow " << weekday;
+            bool windowSet = startHour || startMinute || endHour || endMinute;
+            auto hourOffered = [](int hour) { return hour >= 6 && hour <= 26; };
+            auto minuteOffered = [](int minute) { return minute % 10 == 0 && minute <= 50; };
+            if (enabled != 0 && enabled != 1)
+                broke("I4: the record's enabled word is not 0 or 1: " + fields.str());
+            if ((windowSet || enabled == 1) &&
+                (!hourOffered(startHour) || !hourOffered(endHour) || !minuteOffered(startMinute) ||
+                 !minuteOffered(endMinute) ||
+                 (enabled == 1 && startHour * 60 + startMinute >= endHour * 60 + endMinute)))
+                broke("I4: the record's window is not one the dialog offers: " + fields.str());
+            static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+            bool dated = year || month || day;
+            bool real = year >= 1980 && month >= 1 && month <= 12 && day >= 1 &&
+                        day <= days[month - 1] + (month == 2 && IsLeapYear(year)) &&
+                        weekday == Weekday(year, month, day) + 1;
+            if (dated && !real)
+                broke("I4: the record's next start is not a real date: " + fields.str());
+            SYSTEMTIME today;
+            GetLocalTime(&today);
+            bool renewed = !LogLines(record.schedulerLog, "WriteScheduleRecord").empty();
+            if (draw.mode == Mode::Auto && !record.killed && renewed && real &&
+                year * 10000 + month * 100 + day < today.wYear * 10000 + today.wMonth * 100 + today.wDay)
+                broke("I4: an automatic run's end left a next start before today: " + fields.str());
+        }
+    }
+    if (record.manualStore) {
+        std::istringstream lines(record.schedulerLog);
+        bool setFailed = false;
+        for (std::string line; std::getline(lines, line);) {
+            if (line.find("SetBroadcastTimes") != std::string::npos &&
+                line.find("-> 0") == std::string::npos)
+                setFailed = true;
+            else if (setFailed && line.find("WriteScheduleRecord") != std::string::npos)
+                broke("I4: the manual choice was written after the broadcast windows failed: " +
+                      line);
+        }
+    }
+
+    // I5: the tuner is free, and the receiver went with the program.
+    std::string tuner = installation.TunerState();
+    if (tuner.find("tuner: free") == std::string::npos)
+        broke("I5: the tuner is not free after the run: " + tuner);
+    if (tuner.find("registration: process " + std::to_string(record.processId) + " ") !=
+        std::string::npos)
+        broke("I5: the program's registration outlived it");
+    if (HWND receiver = FindWindowA(nullptr, ReceiverTitle)) {
+        broke("I5: the receiver still runs after the program ended");
+        PostMessageA(receiver, WM_CLOSE, 0, 0);
+        WaitForWindowClosed(receiver, 5000);
+    }
+
+    // I6: nobody holds the program's single-instance mutex now.
+    if (HANDLE mutex = OpenMutexA(SYNCHRONIZE, FALSE, "PELMAR_RUNNING")) {
+        broke("I6: the single-instance mutex outlived its process");
+        CloseHandle(mutex);
+    }
+}
