@@ -162,24 +162,23 @@ void Campaign::Check(const Draw &draw, RunRecord &record) {
               Names(epgTemp));
 
     // I3: "Temp" is gone after a run that ended normally, unless a file in it
-    // was held open; no day file holds what was neither there nor received.
+    // was held open; no day file that was there is replaced by anything but
+    // what the receiver sends. (A day file that was not there at the start
+    // may come back from the copy an earlier run left: the last copy there is
+    // of a file that went while the program was not running.)
     bool adamsKnown = !draw.Has(FaultNoAdamsValue) && !draw.Has(FaultMissingAdamsFolder);
     std::string temp = installation.adams / "Temp";
     if (!record.killed && adamsKnown && !record.tempFileHeld && FolderExists(temp))
         broke("I3: Temp is still there after a run that ended normally, with " +
               Names(ReadFolderState(temp)));
     for (const auto &entry : adams) {
-        if (!IsDayFileName(entry.first))
-            continue;
         const FileState *before = Find(adamsBefore, entry.first);
-        auto received = receiverDigests.find(Lower(entry.first));
-        if ((before && before->digest == entry.second.digest) ||
-            (received != receiverDigests.end() && received->second == entry.second.digest))
+        if (!IsDayFileName(entry.first) || !before || before->digest == entry.second.digest)
             continue;
-        broke(before ? "I3: " + entry.first + " was replaced by a copy that is neither what it "
-                       "held nor what the receiver wrote"
-                     : "I3: " + entry.first + " came back from a stale copy; it was not there "
-                       "when the run started and the receiver did not write it");
+        auto received = receiverDigests.find(Lower(entry.first));
+        if (received == receiverDigests.end() || received->second != entry.second.digest)
+            broke("I3: " + entry.first + " was replaced by a copy that is neither what it held "
+                  "nor what the receiver sends");
     }
 
     // I4: the scheduler's record.

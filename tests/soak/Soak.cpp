@@ -15,6 +15,19 @@
 #include <set>
 
 namespace {
+// The campaign's lines go to a terminal or a log in UTF-8; what the program
+// showed is code page 932.
+std::string Utf8(const std::string &text) {
+    int units = MultiByteToWideChar(932, 0, text.c_str(), -1, nullptr, 0);
+    std::wstring wide(units > 0 ? units : 1, L'\0');
+    MultiByteToWideChar(932, 0, text.c_str(), -1, &wide[0], units);
+    int bytes = WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string utf8(bytes > 0 ? bytes : 1, '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, &utf8[0], bytes, nullptr, nullptr);
+    utf8.resize(utf8.size() - 1);
+    return utf8;
+}
+
 int Usage() {
     fputs("usage: soak [--runs N] [--seed S] [--run K]\n", stderr);
     return 2;
@@ -100,7 +113,7 @@ int main(int argc, char **argv) {
                record.breaks.empty() ? "ok" : (std::to_string(record.breaks.size()) + " breaks").c_str());
         for (const std::string &what : record.breaks) {
             std::string line = "break: seed " + std::to_string(seed) + " run " +
-                               std::to_string(run) + " " + what;
+                               std::to_string(run) + " " + Utf8(what);
             printf("  %s\n", line.c_str());
             breakLines.push_back(line);
         }
