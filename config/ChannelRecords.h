@@ -1,11 +1,11 @@
 // The records of the channel utility's table "ChTable.dat" as the program
 // reads them, over the table's bytes: plain C++, shared by the program's
-// channel-table readers and by epgweek.
+// channel-table readers, by epgweek and by the fuzz target.
 #pragma once
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 
+// A record as the channel utility writes it.
 struct ChannelRecord {
     uint8_t reserved1[8];
     char stationName[32];    // code page 932, terminated within the field
@@ -16,36 +16,35 @@ static_assert(sizeof(ChannelRecord) == 64, "channel records are 64 bytes on disk
 
 constexpr int ChannelCount = 12;
 constexpr size_t ChannelTableReadSize = ChannelCount * sizeof(ChannelRecord);
+constexpr uint32_t NoAdamsChannel = 255;
+constexpr size_t StationFieldSize = sizeof(ChannelRecord::stationName);
 
-// Calls visit(record, number) for records 1 to 12 as the program reads them:
+// One channel as read: channel number = position + 1.
+struct ChannelEntry {
+    char stationName[StationFieldSize + 1]; // the field's text, always terminated
+    uint32_t isAdamsChannel;
+};
+
+struct ChannelList {
+    ChannelEntry channels[ChannelCount];
+    int count; // records the table delivered, at most 12
+};
+
+// Reads records 1 to 12 of a table's bytes as the program reads the file:
 // 64 bytes at a time into one buffer that starts cleared, so that a last
-// record cut short keeps the rest of the one before it. The end of the table
-// ends the walk (a table without a record is never visited: its cleared
-// buffer would match an empty name). visit returns true to stop.
-template <typename Visit> void WalkChannelRecords(const uint8_t *table, size_t size, Visit visit) {
-    ChannelRecord record = {};
-    for (int number = 1; number <= ChannelCount; ++number) {
-        size_t offset = (size_t)(number - 1) * sizeof record;
-        if (offset >= size)
-            return;
-        size_t got = size - offset < sizeof record ? size - offset : sizeof record;
-        memcpy(&record, table + offset, got);
-        if (visit(record, number))
-            return;
-    }
-}
+// record cut short keeps the rest of the one before it. Bytes past the
+// twelfth record are not looked at.
+void ParseChannelTable(const uint8_t *table, size_t size, ChannelList *list);
 
-// Whether a record has exactly this station name, compared within its field
-// (a name that fills the field ends with it) by compare, which returns 0
-// for equal texts.
+// The first channel marked as the ADAMS channel, or NoAdamsChannel.
+uint32_t FindAdamsChannel(const ChannelList &list);
+
+// Whether a channel has exactly this station name, by compare (0: equal).
+// A table without a record has none, not even the empty name.
 template <typename Compare>
-bool TableHasStationName(const uint8_t *table, size_t size, const char *name, Compare compare) {
-    bool found = false;
-    WalkChannelRecords(table, size, [&](const ChannelRecord &record, int) {
-        char stationName[sizeof record.stationName + 1] = {};
-        memcpy(stationName, record.stationName, sizeof record.stationName);
-        found = compare(name, stationName) == 0;
-        return found;
-    });
-    return found;
+bool HasStationName(const ChannelList &list, const char *name, Compare compare) {
+    for (int i = 0; i < list.count; ++i)
+        if (compare(name, list.channels[i].stationName) == 0)
+            return true;
+    return false;
 }

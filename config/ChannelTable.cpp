@@ -41,12 +41,9 @@ int CheckChannelTable(uint32_t *channel) {
         return ChannelNotMarked;
     try {
         uint8_t table[ChannelTableReadSize];
-        size_t size = ReadTable(path, table);
-        WalkChannelRecords(table, size, [&](const ChannelRecord &record, int number) {
-            if (record.isAdamsChannel == 1)
-                *channel = (uint32_t)number; // the first marked record wins
-            return record.isAdamsChannel == 1;
-        });
+        ChannelList list;
+        ParseChannelTable(table, ReadTable(path, table), &list);
+        *channel = FindAdamsChannel(list);
     } catch (const CFileException &) {
         // Missing, held open by the channel utility, or unreadable: no channel.
     }
@@ -60,8 +57,9 @@ int FindStationName(const char *name) {
     int result = 1;
     try {
         uint8_t table[ChannelTableReadSize];
-        size_t size = ReadTable(path, table);
-        if (TableHasStationName(table, size, name, lstrcmpA))
+        ChannelList list;
+        ParseChannelTable(table, ReadTable(path, table), &list);
+        if (HasStationName(list, name, lstrcmpA))
             result = 0;
     } catch (const CFileException &) {
     }

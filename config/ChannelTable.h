@@ -4,8 +4,6 @@
 #include "ChannelRecords.h"
 #include <cstdint>
 
-constexpr uint32_t NoAdamsChannel = 255;
-
 enum ChannelTableResult { ChannelFound = 0, ChannelFolderMissing = 1, ChannelNotMarked = 4 };
 
 // Finds the first channel marked as the ADAMS channel. channel receives 1 to

@@ -1,5 +1,5 @@
 #include "Registry.h"
-#include <cstring>
+#include "RegistryText.h"
 
 namespace {
 const char AdamsKey[] = "Software\\ﾉｰﾍﾞﾙ\\ADAMS\\adams-e\\";
@@ -18,23 +18,13 @@ int ReadRegistryText(HKEY root, const char *keyPath, const char *valueName, char
 }
 
 int ReadKeyText(HKEY key, const char *valueName, char *buffer, DWORD offeredSize) {
-    char data[FolderBufferSize + 1] = {};
-    if (offeredSize > FolderBufferSize)
-        offeredSize = FolderBufferSize;
+    BYTE data[RegistryTextLimit];
+    if (offeredSize > RegistryTextLimit)
+        offeredSize = RegistryTextLimit;
     DWORD size = offeredSize;
-    LONG result = RegQueryValueExA(key, valueName, nullptr, nullptr, (BYTE *)data, &size);
-    if (result != ERROR_SUCCESS || size == 0 || size > offeredSize)
+    if (RegQueryValueExA(key, valueName, nullptr, nullptr, data, &size) != ERROR_SUCCESS)
         return 0;
-    // A value that fills the whole buffer without a terminator would be cut:
-    // it is not taken. An empty value names no folder at all.
-    if (size == offeredSize && data[size - 1] != '\0')
-        return 0;
-    if (data[0] == '\0')
-        return 0;
-    memcpy(buffer, data, size);
-    if (size < offeredSize)
-        buffer[size] = '\0';
-    return 1;
+    return TakeRegistryText(data, size, offeredSize, buffer);
 }
 
 int ReadAdamsFolder(char *folder) {

@@ -193,6 +193,8 @@ int main(int argc, char **argv) {
     std::vector<uint8_t> table;
     if (!ReadBytes(tablePath, table, cause, ChannelTableReadSize))
         return Fail(tablePath, "cannot read: " + cause);
+    ChannelList channels;
+    ParseChannelTable(table.data(), table.size(), &channels);
 
     WeekFolder folder;
     if (!ListFiles(options.folder, folder.files, cause))
@@ -208,7 +210,7 @@ int main(int argc, char **argv) {
     };
 
     WeekCoverage week = ReportWeek(folder, options.now, [&](const char *name) {
-        return TableHasStationName(table.data(), table.size(), name, CompareNames);
+        return HasStationName(channels, name, CompareNames);
     });
     if (options.json)
         PrintJson(week);
