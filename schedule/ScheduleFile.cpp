@@ -1,43 +1,46 @@
 #include "ScheduleFile.h"
 #include "File.h"
+#include "ScheduleRecords.h"
 
 namespace {
-constexpr UINT RecordSize = 9;       // four two-digit fields and a separator
-constexpr UINT RecordFieldsSize = 8; // a last record may lack its separator
-
-// Two characters of a record, taken as digits without checking that they are.
-uint16_t FieldValue(const char *field) {
-    return (uint16_t)(10 * ((signed char)field[0] - 48) + ((signed char)field[1] - 48));
+// Reads up to size bytes, as many as the file has; got counts them also when a read fails.
+void ReadUpTo(CFile &file, uint8_t *bytes, size_t size, size_t &got) {
+    while (got < size) {
+        UINT read = file.Read(bytes + got, (UINT)(size - got));
+        if (read == 0)
+            return;
+        got += read;
+    }
 }
 
-// Converts up to MaxBroadcastWindows records. 1 when the file ended on a whole
-// record (or the limit was reached), 0 when its last record was cut short.
-int ReadRecords(CFile &file, BroadcastWindow *windows, int &count) {
-    char record[RecordSize];
-    while (count < MaxBroadcastWindows) {
-        UINT got = file.Read(record, RecordSize);
-        if (got < RecordFieldsSize)
-            return got == 0 ? 1 : 0;
-        windows[count++] = {FieldValue(record), FieldValue(record + 2), FieldValue(record + 4),
-                            FieldValue(record + 6)};
-    }
-    return 1;
+// The parsed windows into the dialog's table.
+int ConvertRecords(const uint8_t *bytes, size_t size, BroadcastWindow *windows, int &count) {
+    ScheduleWindow parsed[MaxScheduleWindows];
+    int result = ParseScheduleRecords(bytes, size, parsed, &count);
+    for (int i = 0; i < count; ++i)
+        windows[i] = {parsed[i].startHour, parsed[i].startMinute, parsed[i].endHour,
+                      parsed[i].endMinute};
+    return result;
 }
 } // namespace
 
 int ReadDecodedSchedule(const char *path, BroadcastWindow *windows, int &count) {
-    int result = 0;
-    count = 0;
+    static_assert(MaxScheduleWindows == MaxBroadcastWindows, "one window per schedule record");
+    uint8_t bytes[ScheduleReadSize];
+    size_t got = 0;
+    bool readFailed = false;
     try {
         CFile file(path, CFile::modeRead);
-        result = ReadRecords(file, windows, count);
+        ReadUpTo(file, bytes, sizeof bytes, got);
         file.Close();
     } catch (const CFileException &) {
-        result = 0; // the windows read before the failure stay
+        readFailed = true;
     }
+    // The windows read before a failure stay, and the read counts as failed.
+    int result = ConvertRecords(bytes, got, windows, count);
     try {
         CFile::Remove(path);
     } catch (const CFileException &) {
     }
-    return result;
+    return readFailed ? 0 : result;
 }

@@ -8,8 +8,8 @@
 #include "Path.h"
 #include "Registry.h"
 #include "ScheduleFile.h"
+#include "ScheduleRecords.h"
 #include "resource.h"
-#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -17,8 +17,7 @@ namespace {
 constexpr int DefaultFirstHour = 6;
 constexpr int DefaultLastHour = 23;
 constexpr int DefaultEndHourIndex = 18; // the item "24"
-// Hours of up to two digits: their "%2d" texts sort in numeric order.
-constexpr int MaxSortedHour = 99;
+static_assert(MaxHourItems == HourItemCount, "the plan's items fit the dialog's slots");
 const char WindowFormat[] = "%2d:%02d ～ %2d:%02d";
 const char DefaultRangeText[] = " 6:00 ～ 24:00";
 
@@ -40,6 +39,10 @@ void SelectValue(CComboBox &box, const char (*slots)[ItemSlotSize], int count, i
             return;
         }
     }
+}
+
+ScheduleWindow AsScheduleWindow(const BroadcastWindow &window) {
+    return {window.startHour, window.startMinute, window.endHour, window.endMinute};
 }
 } // namespace
 
@@ -102,30 +105,20 @@ int CEpgMainDlg::FillTimeList() {
         timeList.AddString(line);
     }
 
-    // Hours from the first window's end to the last window's start. Hours past
-    // midnight read 25, 26...: the combos sort their texts, and only texts
-    // that sort in item order keep an item's position equal to its hour - base.
+    // Hours past midnight read 25, 26...: the combos sort their texts, and
+    // only texts that sort in item order keep an item's position equal to its
+    // hour - base. After 26:02 - 26:12 the end hours end with 27, after
+    // 22:55 - 23:10 with 23 and 24; each item shows and stores its own hour.
     const BroadcastWindow &first = broadcastWindows[0];
     const BroadcastWindow &last = broadcastWindows[broadcastWindowCount - 1];
-    int n = 0;
-    for (; n < MaxBroadcastWindows; ++n) {
-        int hour = first.endHour + n;
-        if (hour > last.startHour)
-            break;
-        AddItem(hourItems[n], "%2d", hour, hour, startHourCombo, &endHourCombo);
-    }
-    // The end-hour box goes on to the hour after the last window's end, each
-    // item showing and storing its own hour: after 26:02 - 26:12 it ends with
-    // 27, and after 22:55 - 23:10 with 23 and 24. A last window that ends
-    // before it starts still gets one item after the start hours, so that no
-    // hour is offered twice.
-    int lastIndex = std::min(
-        {last.endHour + 1 - first.endHour, HourItemCount - 1, MaxSortedHour - first.endHour});
-    lastIndex = std::max(lastIndex, n);
-    for (int i = n; i <= lastIndex; ++i)
-        AddItem(hourItems[i], "%2d", first.endHour + i, first.endHour + i, endHourCombo);
-    lastEndHourIndex = lastIndex;
-    hourBase = first.endHour;
+    HourItems hours = PlanHourItems(AsScheduleWindow(first), AsScheduleWindow(last));
+    int n = hours.startCount;
+    for (int i = 0; i < n; ++i)
+        AddItem(hourItems[i], "%2d", hours.base + i, hours.base + i, startHourCombo, &endHourCombo);
+    for (int i = n; i <= hours.lastEndIndex; ++i)
+        AddItem(hourItems[i], "%2d", hours.base + i, hours.base + i, endHourCombo);
+    lastEndHourIndex = hours.lastEndIndex;
+    hourBase = hours.base;
     AddMinuteItems();
 
     char range[64];
