@@ -2,6 +2,8 @@
 #include "ConflictWatch.h"
 #include "EpgMainDlg.h"
 #include "App.h"
+#include "TunerRequestRecord.h"
+#include <cstddef>
 #include <cstdio>
 #include <cstring>
 
@@ -17,32 +19,19 @@ void ShowConflictMessage(const char *format) {
 }
 
 namespace {
-static_assert(sizeof(TunerRequest::programName) == NameBufferSize, "names fit the request field");
+static_assert(sizeof(TunerRequest) == TunerRequestSize, "the request record's layout");
+static_assert(offsetof(TunerRequest, requestLevel) == RequestLevelOffset &&
+                  offsetof(TunerRequest, programName) == ProgramNameOffset &&
+                  offsetof(TunerRequest, replyName) == ReplyNameOffset &&
+                  offsetof(TunerRequest, answer) == AnswerOffset,
+              "the request record's layout");
+static_assert(RequestNameSize == NameBufferSize, "a request's name fits the remembered names");
 
 // Withdraws what RVL_OpenEx and RVL_OpenResource gave, after a refused resource.
 void GiveUpTuner() {
     acquire.lastResult = RVL_CallBackClose(acquire.resourceHandle, RvlCloseNotify);
     acquire.lastResult = RVL_CallBackClose(acquire.callbackHandle, RvlCloseNotify);
     acquire.conflictFound = 1;
-}
-
-// The asking program's name, read within its field (another program may
-// leave it unterminated) and cut between whole characters.
-void CopyRequesterName(const TunerRequest &request, char *name) {
-    size_t length = strnlen(request.programName, sizeof request.programName);
-    if (length >= (size_t)NameBufferSize) {
-        length = 0;
-        // Walk whole characters: a lead byte never stands alone at the end.
-        for (size_t i = 0; i < (size_t)NameBufferSize - 1;) {
-            size_t step = IsDBCSLeadByteEx(932, (BYTE)request.programName[i]) ? 2 : 1;
-            if (i + step > (size_t)NameBufferSize - 1)
-                break;
-            i += step;
-            length = i;
-        }
-    }
-    memcpy(name, request.programName, length);
-    name[length] = '\0';
 }
 
 // The dialog's follow-up waits for its next tick; while its timer runs, that
@@ -56,16 +45,15 @@ void BringTickForward() {
     }
 }
 
-void AnswerRequest(TunerRequest &request) {
-    if (request.requestLevel == 0 || request.requestLevel == 1) {
-        request.answer = 0;
-        lstrcpynA(request.replyName, TunerOwnerName, sizeof request.replyName);
+// Answers another program's request in place; a new asker takes the tuner
+// while it is held, and the dialog learns of it through callbackEvent.
+void AnswerRequest(uint8_t *record) {
+    TunerAsk ask;
+    if (!ParseTunerRequest(record, TunerRequestSize, &ask))
         return;
-    }
-    char name[NameBufferSize];
-    CopyRequesterName(request, name);
-    if (strcmp(name, acquire.requesterName) != 0) {
-        memcpy(acquire.requesterName, name, sizeof name);
+    TunerDecision decision = DecideTunerRequest(ask, acquire.requesterName);
+    if (decision == TunerDecision::YieldNew) {
+        memcpy(acquire.requesterName, ask.programName, sizeof ask.programName);
         if (acquire.tunerHeld) {
             acquire.callbackEvent = RvlEventRequest;
             acquire.lastResult = RVL_CloseResource(acquire.resourceHandle);
@@ -73,7 +61,7 @@ void AnswerRequest(TunerRequest &request) {
             BringTickForward();
         }
     }
-    request.answer = 1;
+    WriteTunerAnswer(record, TunerRequestSize, decision, TunerOwnerName);
 }
 } // namespace
 
@@ -81,8 +69,9 @@ int __stdcall TunerCallback(DWORD eventCode, UINT_PTR eventArgument, UINT_PTR) {
     if (eventCode == RvlEventRegistered) {
         acquire.callbackEvent = RvlEventRegistered;
         acquire.callbackHandle = reinterpret_cast<HANDLE>(eventArgument);
-    } else if (eventCode == RvlEventRequest) {
-        AnswerRequest(*reinterpret_cast<TunerRequest *>(eventArgument));
+    } else if (eventCode == RvlEventRequest && eventArgument) {
+        // A request without its record cannot be answered: it is not taken.
+        AnswerRequest(reinterpret_cast<uint8_t *>(eventArgument));
     }
     return 0;
 }

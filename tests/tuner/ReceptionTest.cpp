@@ -152,6 +152,12 @@ TEST_F(ReceptionTest, ANameWithoutTerminatorIsReadWithinItsFieldAndCutBetweenCha
     TunerCallback(8, 0x1111, 0);
     EXPECT_EQ(7u, acquire.callbackEvent);
     EXPECT_EQ((HANDLE)0x4321, acquire.callbackHandle);
+    // A request that comes without its record cannot be answered: nothing changes.
+    acquire.lastResult = Untouched;
+    EXPECT_EQ(0, TunerCallback(RvlEventRequest, 0, 0));
+    EXPECT_EQ(7u, acquire.callbackEvent);
+    EXPECT_EQ(Untouched, acquire.lastResult);
+    EXPECT_EQ(std::string(254, 'N'), acquire.requesterName);
 }
 
 TEST_F(ReceptionTest, FailuresOfTheLibraryStopTheOpeningWithoutAMessage) {
