@@ -1,4 +1,5 @@
 #include "WeekRules.h"
+#include "ByteSource.h"
 #include "FileKind.h"
 #include <cstdio>
 #include <cstring>
@@ -76,15 +77,15 @@ size_t WholeCharacters(const char *text, size_t length, size_t limit) {
 
 size_t StationNameFromContent(const uint8_t *content, size_t size, char *name) {
     name[0] = '\0';
-    if (size <= NameLengthOffset)
-        return 0;
-    size_t length = content[NameLengthOffset];
-    size_t available = size - NameLengthOffset - 1;
-    if (length > available)
-        length = available;
-    const char *text = reinterpret_cast<const char *>(content + NameLengthOffset + 1);
-    size_t kept = WholeCharacters(text, length, StationNameSize - 1);
-    memcpy(name, text, kept);
+    ByteSource source = MakeByteSource(content, size);
+    Skip(source, NameLengthOffset);
+    size_t length = GetByte(source);
+    ByteSpan text = GetUpTo(source, length); // as many of its bytes as there are
+    if (Failed(source))
+        return 0; // no length byte: no name
+    size_t kept =
+        WholeCharacters(reinterpret_cast<const char *>(text.data), text.size, StationNameSize - 1);
+    memcpy(name, text.data, kept);
     name[kept] = '\0';
     return kept;
 }
