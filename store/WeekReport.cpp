@@ -2,6 +2,7 @@
 #include "DecodeBody.h"
 #include <algorithm>
 #include <array>
+#include <new>
 #include <set>
 
 namespace {
@@ -52,23 +53,29 @@ private:
     std::set<std::string> present, copied;
 };
 
-// The station name that a received ".ep1" carries; empty when it cannot be decoded.
+// The station name that a received ".ep1" carries; empty when it cannot be
+// decoded, also when its content does not fit in memory (the program's own
+// decode fails the same way, and the name stays empty there too).
 std::string StationNameOf(const TidiedFolder &folder, const std::string &ep1) {
-    std::vector<uint8_t> bytes;
-    if (!folder.Read(ep1, bytes))
+    try {
+        std::vector<uint8_t> bytes;
+        if (!folder.Read(ep1, bytes))
+            return "";
+        const FileKind &kind = *GetFileKind(2); // ep1
+        size_t bodySize = 0;
+        if (GetBodySize(kind, bytes.size(), &bodySize) != DecodeStatus::Ok)
+            return "";
+        std::vector<uint8_t> output(DecodeBufferSize(kind, bodySize));
+        DecodedContent content = {};
+        if (DecodeBody(kind, bytes.data() + HeaderLength(kind), bodySize, output.data(),
+                       output.size(), &content) != DecodeStatus::Ok)
+            return "";
+        char name[StationNameSize];
+        StationNameFromContent(content.data, content.size, name);
+        return name;
+    } catch (const std::bad_alloc &) {
         return "";
-    const FileKind &kind = *GetFileKind(2); // ep1
-    size_t bodySize = 0;
-    if (GetBodySize(kind, bytes.size(), &bodySize) != DecodeStatus::Ok)
-        return "";
-    std::vector<uint8_t> output(DecodeBufferSize(kind, bodySize));
-    DecodedContent content = {};
-    if (DecodeBody(kind, bytes.data() + HeaderLength(kind), bodySize, output.data(), output.size(),
-                   &content) != DecodeStatus::Ok)
-        return "";
-    char name[StationNameSize];
-    StationNameFromContent(content.data, content.size, name);
-    return name;
+    }
 }
 
 void Purge(const WeekFolder &folder, time_t now,

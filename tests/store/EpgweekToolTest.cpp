@@ -1,6 +1,7 @@
 // epgweek run as a separate program, natively, on folders made here.
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 #include <utime.h>
 
 #include <cstdio>
@@ -59,8 +60,9 @@ protected:
             utime(path.c_str(), &times);
         }
     }
-    int Run(const std::string &args) {
-        std::string command = std::string(EPGWEEK_PATH) + " " + args + " >'" + dir +
+    // limits: shell commands run before the tool, in its shell.
+    int Run(const std::string &args, const std::string &limits = "") {
+        std::string command = limits + std::string(EPGWEEK_PATH) + " " + args + " >'" + dir +
                               "/stdout' 2>'" + dir + "/stderr'";
         int status = std::system(command.c_str());
         out = Read(dir + "/stdout");
@@ -162,6 +164,14 @@ TEST_F(EpgweekTool, ACompleteWeekExitsZeroAndWhatCannotBeReadExitsTwoWithOneLine
     EXPECT_EQ(0, Run("--date 2026-06-10 " + table + "'" + adams + "'"));
     EXPECT_NE(std::string::npos, out.find("complete: two days with today or tomorrow"));
     EXPECT_NE(std::string::npos, out.find("the week is complete"));
+
+    // A ".ep1" whose content would not fit in memory has no name, as when the
+    // program cannot decode it; the report goes on.
+    Put(adams + "/HUGE0610.ep1", Bytes(30000000, 0x5A));
+    EXPECT_EQ(1,
+              Run("--json --date 2026-06-10 " + table + "'" + adams + "'", "ulimit -v 200000; "));
+    EXPECT_NE(std::string::npos, out.find("{\"prefix\": \"HUGE\", \"name\": \"\", ")) << err;
+    unlink((adams + "/HUGE0610.ep1").c_str());
 
     EXPECT_EQ(2, Run("--date 2026-06-10 " + table + "'" + dir + "/missing'"));
     EXPECT_EQ(0u, err.find("epgweek: " + dir + "/missing: cannot read: "));
