@@ -103,7 +103,11 @@ void CEpgMainDlg::OpenTuner() {
     }
     if (!acquire.resourceGranted) {
         GiveUpTuner();
-        ShowConflictMessage(HolderRunningFormat);
+        // Unattended, nobody could answer it: the message would keep the run,
+        // and with it every later start of the daily acquisition, waiting
+        // long after the other program has let the tuner go.
+        if (!acquire.autoMode)
+            ShowConflictMessage(HolderRunningFormat);
         return;
     }
 

@@ -134,15 +134,19 @@ TEST_F(AutomaticRunTest, AViewerOnScreenAtStartLeavesTheTunerAloneButTheWindowsA
     EXPECT_EQ("", installation.ReceiverLog());
 }
 
-TEST_F(AutomaticRunTest, ATunerHeldElsewhereIsNamedAndTheRunWaitsMinimisedForItsEnd) {
+TEST_F(AutomaticRunTest, ATunerHeldElsewhereLeavesTheRunWaitingMinimisedWithNoMessageToAnswer) {
     TunerPeer holder(installation.logs / "holder.txt",
                      "hold \"Other Viewer\" --answer no --seconds 60");
     ASSERT_TRUE(holder.WaitForOutput("holding"));
     RunningProgram pelmar(installation, "Auto");
-    pelmar.ExpectBox("Pelmar", "Other Viewer が動作中のためEPGデータの取得を中止します。", true);
     HWND dialog = pelmar.MainWindow();
     ASSERT_NE(nullptr, dialog);
     EXPECT_TRUE(WaitUntil([&] { return IsIconic(dialog) != FALSE; }, 5000));
+    // Nobody is there to answer a message: the dialog stays its only window,
+    // and nothing is received.
+    Sleep(1500);
+    EXPECT_EQ(1, CountWindows(pelmar.Id(), "#32770"));
+    EXPECT_TRUE(LogLines(installation.ReceiverLog(), "message 1827").empty());
     ClickButton(dialog, IDCANCEL);
     EXPECT_EQ(0, pelmar.Wait(10000));
     EXPECT_NE(std::string::npos, installation.TunerState().find("name \"Other Viewer\""));
