@@ -2,6 +2,7 @@
 // reception, the conflict watch, the time list and the main dialog share:
 // plain process-wide fields on the one user-interface thread, no lock.
 #pragma once
+#include "BroadcastWindow.h"
 #include <windows.h>
 #include <cstdint>
 #include <ctime>
@@ -15,16 +16,6 @@ enum AcquireStatus : int8_t {
     StatusChannelFailed = 5, // setting the ADAMS channel failed
 };
 
-// One broadcast window of the guide data: start and end, hour and minute.
-struct BroadcastWindow {
-    uint16_t startHour;
-    uint16_t startMinute;
-    uint16_t endHour;
-    uint16_t endMinute;
-};
-static_assert(sizeof(BroadcastWindow) == 8, "broadcast windows are 8 bytes in the scheduler");
-// The most windows of one day that the dialog keeps from the schedule file.
-constexpr int MaxBroadcastWindows = 24;
 
 constexpr int NameBufferSize = 256;
 constexpr int ConflictNameSize = 64;

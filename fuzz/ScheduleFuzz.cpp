@@ -15,20 +15,20 @@ uint16_t FieldAt(const uint8_t *field) {
     return (uint16_t)(10 * ((signed char)field[0] - 48) + ((signed char)field[1] - 48));
 }
 
-bool SameWindows(const ScheduleWindow *a, const ScheduleWindow *b, int count) {
+bool SameWindows(const BroadcastWindow *a, const BroadcastWindow *b, int count) {
     return std::memcmp(a, b, count * sizeof *a) == 0;
 }
 
-void CheckRecords(const uint8_t *data, size_t size, const ScheduleWindow *windows, int count,
+void CheckRecords(const uint8_t *data, size_t size, const BroadcastWindow *windows, int count,
                   int result) {
     size_t whole = size / ScheduleRecordSize, rest = size % ScheduleRecordSize;
-    int expected = (int)std::min<size_t>(MaxScheduleWindows, whole + (rest >= 8 ? 1 : 0));
+    int expected = (int)std::min<size_t>(MaxBroadcastWindows, whole + (rest >= 8 ? 1 : 0));
     Check(count == expected, "one window per record of eight bytes or more, at most 24");
-    Check(result == (count == MaxScheduleWindows || rest == 0 || rest == 8),
+    Check(result == (count == MaxBroadcastWindows || rest == 0 || rest == 8),
           "only a record cut short fails the read");
     for (int i = 0; i < count; ++i) {
         const uint8_t *record = data + i * ScheduleRecordSize;
-        const ScheduleWindow &w = windows[i];
+        const BroadcastWindow &w = windows[i];
         Check(w.startHour == FieldAt(record) && w.startMinute == FieldAt(record + 2) &&
                   w.endHour == FieldAt(record + 4) && w.endMinute == FieldAt(record + 6),
               "each field is its two bytes taken as digits");
@@ -36,11 +36,11 @@ void CheckRecords(const uint8_t *data, size_t size, const ScheduleWindow *window
 }
 
 // The windows written back as two-digit records, and read again.
-void CheckRewritten(const ScheduleWindow *windows, int count) {
+void CheckRewritten(const BroadcastWindow *windows, int count) {
     std::string records;
-    ScheduleWindow clamped[MaxScheduleWindows];
+    BroadcastWindow clamped[MaxBroadcastWindows];
     for (int i = 0; i < count; ++i) {
-        const ScheduleWindow &w = windows[i];
+        const BroadcastWindow &w = windows[i];
         clamped[i] = {(uint16_t)(w.startHour % 100), (uint16_t)(w.startMinute % 100),
                       (uint16_t)(w.endHour % 100), (uint16_t)(w.endMinute % 100)};
         char record[16];
@@ -48,7 +48,7 @@ void CheckRewritten(const ScheduleWindow *windows, int count) {
                       clamped[i].startMinute, clamped[i].endHour, clamped[i].endMinute);
         records += record;
     }
-    ScheduleWindow again[MaxScheduleWindows];
+    BroadcastWindow again[MaxBroadcastWindows];
     int againCount = -1;
     int result = ParseScheduleRecords(reinterpret_cast<const uint8_t *>(records.data()),
                                       records.size(), again, &againCount);
@@ -56,7 +56,7 @@ void CheckRewritten(const ScheduleWindow *windows, int count) {
           "two-digit records read back as written");
 }
 
-void CheckHourItems(const ScheduleWindow &first, const ScheduleWindow &last) {
+void CheckHourItems(const BroadcastWindow &first, const BroadcastWindow &last) {
     HourItems items = PlanHourItems(first, last);
     Check(items.base == first.endHour, "the hours start at the first window's end");
     Check(items.startCount >= 0 && items.startCount <= MaxHourItems - 1 &&
@@ -77,17 +77,17 @@ void CheckHourItems(const ScheduleWindow &first, const ScheduleWindow &last) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-    ScheduleWindow windows[MaxScheduleWindows + 1];
-    const ScheduleWindow sentinel = {0xBEEF, 0xBEEF, 0xBEEF, 0xBEEF};
-    std::fill(windows, windows + MaxScheduleWindows + 1, sentinel);
+    BroadcastWindow windows[MaxBroadcastWindows + 1];
+    const BroadcastWindow sentinel = {0xBEEF, 0xBEEF, 0xBEEF, 0xBEEF};
+    std::fill(windows, windows + MaxBroadcastWindows + 1, sentinel);
     int count = -1;
     int result = ParseScheduleRecords(data, size, windows, &count);
     CheckRecords(data, size, windows, count, result);
-    Check(std::memcmp(&windows[MaxScheduleWindows], &sentinel, sizeof sentinel) == 0,
+    Check(std::memcmp(&windows[MaxBroadcastWindows], &sentinel, sizeof sentinel) == 0,
           "no window is written past the 24th");
 
     // The file step reads no more than ScheduleReadSize bytes: they are enough.
-    ScheduleWindow prefix[MaxScheduleWindows];
+    BroadcastWindow prefix[MaxBroadcastWindows];
     int prefixCount = -1;
     int prefixResult =
         ParseScheduleRecords(data, std::min(size, ScheduleReadSize), prefix, &prefixCount);

@@ -12,20 +12,9 @@ void ReadUpTo(CFile &file, uint8_t *bytes, size_t size, size_t &got) {
         got += read;
     }
 }
-
-// The parsed windows into the dialog's table.
-int ConvertRecords(const uint8_t *bytes, size_t size, BroadcastWindow *windows, int &count) {
-    ScheduleWindow parsed[MaxScheduleWindows];
-    int result = ParseScheduleRecords(bytes, size, parsed, &count);
-    for (int i = 0; i < count; ++i)
-        windows[i] = {parsed[i].startHour, parsed[i].startMinute, parsed[i].endHour,
-                      parsed[i].endMinute};
-    return result;
-}
 } // namespace
 
 int ReadDecodedSchedule(const char *path, BroadcastWindow *windows, int &count) {
-    static_assert(MaxScheduleWindows == MaxBroadcastWindows, "one window per schedule record");
     uint8_t bytes[ScheduleReadSize];
     size_t got = 0;
     bool readFailed = false;
@@ -37,7 +26,7 @@ int ReadDecodedSchedule(const char *path, BroadcastWindow *windows, int &count) 
         readFailed = true;
     }
     // The windows read before a failure stay, and the read counts as failed.
-    int result = ConvertRecords(bytes, got, windows, count);
+    int result = ParseScheduleRecords(bytes, got, windows, &count);
     try {
         CFile::Remove(path);
     } catch (const CFileException &) {

@@ -15,15 +15,15 @@ uint16_t FieldValue(ByteSource &record) {
 }
 } // namespace
 
-int ParseScheduleRecords(const uint8_t *bytes, size_t size, ScheduleWindow *windows, int *count) {
+int ParseScheduleRecords(const uint8_t *bytes, size_t size, BroadcastWindow *windows, int *count) {
     ByteSource source = MakeByteSource(bytes, size);
     *count = 0;
-    while (*count < MaxScheduleWindows) {
+    while (*count < MaxBroadcastWindows) {
         ByteSpan got = GetUpTo(source, ScheduleRecordSize);
         if (got.size < RecordFieldsSize)
             return got.size == 0 ? 1 : 0;
         ByteSource record = MakeByteSource(got);
-        ScheduleWindow &window = windows[(*count)++];
+        BroadcastWindow &window = windows[(*count)++];
         window.startHour = FieldValue(record);
         window.startMinute = FieldValue(record);
         window.endHour = FieldValue(record);
@@ -32,7 +32,7 @@ int ParseScheduleRecords(const uint8_t *bytes, size_t size, ScheduleWindow *wind
     return 1;
 }
 
-HourItems PlanHourItems(const ScheduleWindow &first, const ScheduleWindow &last) {
+HourItems PlanHourItems(const BroadcastWindow &first, const BroadcastWindow &last) {
     HourItems items = {first.endHour, 0, 0};
     // Hours from the first window's end to the last window's start.
     while (items.startCount < MaxHourItems - 1 && items.base + items.startCount <= last.startHour)

@@ -40,10 +40,6 @@ void SelectValue(CComboBox &box, const char (*slots)[ItemSlotSize], int count, i
         }
     }
 }
-
-ScheduleWindow AsScheduleWindow(const BroadcastWindow &window) {
-    return {window.startHour, window.startMinute, window.endHour, window.endMinute};
-}
 } // namespace
 
 int CEpgMainDlg::ReloadScheduleRecord() {
@@ -111,7 +107,7 @@ int CEpgMainDlg::FillTimeList() {
     // 22:55 - 23:10 with 23 and 24; each item shows and stores its own hour.
     const BroadcastWindow &first = broadcastWindows[0];
     const BroadcastWindow &last = broadcastWindows[broadcastWindowCount - 1];
-    HourItems hours = PlanHourItems(AsScheduleWindow(first), AsScheduleWindow(last));
+    HourItems hours = PlanHourItems(first, last);
     int n = hours.startCount;
     for (int i = 0; i < n; ++i)
         AddItem(hourItems[i], "%2d", hours.base + i, hours.base + i, startHourCombo, &endHourCombo);
