@@ -36,6 +36,9 @@ Campaign::Campaign() {
         prefixes.push_back(station.substr(0, 4));
     windows = broadcastWindows;
     installation.WriteFeed(stations, windows);
+    // A reception of 2.5 s: runs end, and the receiver dies, in the middle
+    // of one as often as after it.
+    installation.SetSwitch("DataCast", "StepMilliseconds", 250);
     // Today's guide data and a whole week, as the days before left them.
     installation.WriteGuideData(time(nullptr));
     installation.WriteSchedule(windows);
@@ -113,8 +116,7 @@ void Campaign::PlantStaleTemp(const Draw &draw) {
     for (int i = 0; i < 3 && !files.empty(); ++i, pick /= 7) {
         const std::string &name = files[pick % files.size()];
         std::string base = name.substr(0, 8);
-        std::string station = stations[pick % stations.size()].substr(5);
-        WriteDaySet(temp + "\\" + base, station, edition - 100);
+        WriteDaySet(temp + "\\" + base, StationName(base.substr(0, 4)), edition - 100);
         if (i == 0)
             SetFileAttributesA((temp + "\\" + name).c_str(), FILE_ATTRIBUTE_READONLY);
     }
@@ -148,6 +150,10 @@ void Campaign::ApplyFaults(const Draw &draw) {
     if (draw.Has(FaultMissingAdamsFolder))
         SetRegistryText(HKEY_CURRENT_USER, AdamsKeyPath, "Adams-E",
                         installation.adams.Path() + "-gone");
+    if (draw.Has(FaultNoAdamsChannel)) {
+        channelTable = ReadWholeFile(installation.channels / "ChTable.dat");
+        WriteChannelTable(installation.channels.Path(), std::vector<TestChannel>(12));
+    }
 }
 
 void Campaign::UndoFaults(const Draw &draw) {
@@ -166,6 +172,17 @@ void Campaign::UndoFaults(const Draw &draw) {
                   (installation.programFolder / "DataCast.exe").c_str(), FALSE);
     if (draw.Has(FaultNoAdamsValue) || draw.Has(FaultMissingAdamsFolder))
         SetRegistryText(HKEY_CURRENT_USER, AdamsKeyPath, "Adams-E", installation.adams.Path());
+    if (!channelTable.empty())
+        WriteFile(installation.channels / "ChTable.dat", channelTable);
+    channelTable.clear();
+}
+
+// The broadcast's name of the station with this prefix.
+std::string Campaign::StationName(const std::string &prefix) const {
+    for (const std::string &station : stations)
+        if (station.compare(0, 4, prefix) == 0)
+            return station.substr(5);
+    return prefix;
 }
 
 RunRecord Campaign::Run(const Draw &draw) {

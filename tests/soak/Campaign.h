@@ -32,6 +32,7 @@ enum Fault : unsigned {
     FaultStaleTemp,         // an earlier run left its "Temp" with older copies
     FaultNoAdamsValue,      // the ADAMS folder's registry value is missing
     FaultMissingAdamsFolder,// ... names a folder that does not exist
+    FaultNoAdamsChannel,    // the channel table marks no ADAMS channel
     FaultCount
 };
 const char *FaultName(unsigned fault);
@@ -67,6 +68,8 @@ struct RunRecord {
     bool heldTuner = false;    // the program was granted the tuner
     bool manualStore = false;  // OK stored the manual choice
     bool tempFileHeld = false; // a file of "Temp" was held open at the end
+    bool channelMessage = false; // the program said the channel table has no ADAMS channel
+    std::string notes;         // what happened besides, for the run's line
     std::string action;        // what the user actually did
     std::string tunerLog, schedulerLog, receiverLog; // the run's lines
     std::vector<std::string> breaks;                 // "I1: what was seen"
@@ -99,11 +102,14 @@ private:
     void LearnReceiverFiles();
     void PrepareDay(const Draw &draw);
     void PlantStaleTemp(const Draw &draw);
+    std::string StationName(const std::string &prefix) const;
     void ApplyFaults(const Draw &draw);
     void UndoFaults(const Draw &draw);
     void Drive(const Draw &draw, RunningProgram &program, RunRecord &record);
     void DriveAutomatic(const Draw &draw, RunningProgram &program, HWND dialog, RunRecord &record);
     void DriveManual(const Draw &draw, RunningProgram &program, HWND dialog, RunRecord &record);
+    void WaitForTheEnd(const Draw &draw, RunningProgram &program, HWND dialog, RunRecord &record);
+    void PowerCut(RunningProgram &program, RunRecord &record);
     void ApplyEndFaults(const Draw &draw, RunRecord &record);
     void ReleaseEndFaults();
     void Check(const Draw &draw, RunRecord &record);
@@ -115,6 +121,7 @@ private:
     std::unique_ptr<TunerPeer> otherHolder;
     std::vector<std::unique_ptr<HeldFile>> heldFiles;
     std::string readOnlyFile;
+    std::string channelTable; // the table as it was, while a run has another
     int edition = 0;
     // Before the run.
     FolderState adamsBefore, epgDataBefore, epgTempBefore;

@@ -29,8 +29,17 @@ const FileState *Find(const FolderState &folder, const std::string &name) {
     return nullptr;
 }
 
+// The date field "MMDD" of a moment.
+std::string DateFieldAt(time_t moment) {
+    tm fields;
+    localtime_s(&fields, &moment);
+    char field[8];
+    snprintf(field, sizeof field, "%02d%02d", fields.tm_mon + 1, fields.tm_mday);
+    return field;
+}
+
 // The files that the receiver's log says it wrote in this run, by folder.
-void ReceiverFiles(const std::string &log, const std::vector<std::string> &prefixes,
+void ReceiverFiles(const std::string &log, const std::vector<std::string> &prefixes, time_t started,
                    std::vector<std::string> &adams, bool &guideDataMarked) {
     guideDataMarked = false;
     for (const std::string &line : LogLines(log, "note step ")) {
@@ -42,7 +51,8 @@ void ReceiverFiles(const std::string &log, const std::vector<std::string> &prefi
         else if (step >= 1 && step <= 8)
             for (const std::string &prefix : prefixes)
                 for (const char *extension : {".ep1", ".ep2", ".ept"})
-                    adams.push_back(prefix + DateField(step - 1) + extension);
+                    adams.push_back(prefix + DateFieldAt(started + (step - 1) * 86400) +
+                                    extension);
         else if (step == 9)
             guideDataMarked = true;
     }
@@ -53,15 +63,6 @@ std::string Names(const FolderState &folder) {
     for (const auto &entry : folder)
         names += (names.empty() ? "" : " ") + entry.first;
     return names;
-}
-
-// The date field "MMDD" of a moment.
-std::string DateFieldAt(time_t moment) {
-    tm fields;
-    localtime_s(&fields, &moment);
-    char field[8];
-    snprintf(field, sizeof field, "%02d%02d", fields.tm_mon + 1, fields.tm_mday);
-    return field;
 }
 
 uint16_t Word(const std::string &record, size_t offset) {
@@ -141,7 +142,7 @@ void Campaign::Check(const Draw &draw, RunRecord &record) {
     }
     std::vector<std::string> written;
     bool guideDataMarked = false;
-    ReceiverFiles(record.receiverLog, prefixes, written, guideDataMarked);
+    ReceiverFiles(record.receiverLog, prefixes, runStarted, written, guideDataMarked);
     for (const std::string &name : written)
         if (!Find(adams, name))
             broke("I2: the receiver's " + name + " is gone");
@@ -156,8 +157,15 @@ void Campaign::Check(const Draw &draw, RunRecord &record) {
         }
     if (ReadWholeFile(installation.channels / "ChTable.dat") != channelTableBefore)
         broke("I2: the channel table changed");
+    // The decoded schedule the program writes into the EPG Temp folder goes
+    // again before a run ends by itself.
     FolderState epgTemp = ReadFolderState(installation.epgTemp.Path());
-    if (!record.killed && Names(epgTemp) != Names(epgTempBefore))
+    bool sameTemp = epgTemp.size() == epgTempBefore.size();
+    for (const auto &entry : epgTemp) {
+        const FileState *before = Find(epgTempBefore, entry.first);
+        sameTemp = sameTemp && before && before->digest == entry.second.digest;
+    }
+    if (!record.killed && !sameTemp)
         broke("I2: the EPG Temp folder held " + Names(epgTempBefore) + " and now holds " +
               Names(epgTemp));
 
@@ -166,9 +174,12 @@ void Campaign::Check(const Draw &draw, RunRecord &record) {
     // what the receiver sends. (A day file that was not there at the start
     // may come back from the copy an earlier run left: the last copy there is
     // of a file that went while the program was not running.)
+    // A run that knows no ADAMS folder, or ends at the channel message before
+    // its start-up copy, leaves Temp as it found it.
     bool adamsKnown = !draw.Has(FaultNoAdamsValue) && !draw.Has(FaultMissingAdamsFolder);
     std::string temp = installation.adams / "Temp";
-    if (!record.killed && adamsKnown && !record.tempFileHeld && FolderExists(temp))
+    if (!record.killed && adamsKnown && !record.channelMessage && !record.tempFileHeld &&
+        FolderExists(temp))
         broke("I3: Temp is still there after a run that ended normally, with " +
               Names(ReadFolderState(temp)));
     for (const auto &entry : adams) {
@@ -198,13 +209,16 @@ void Campaign::Check(const Draw &draw, RunRecord &record) {
                    << "-" << endHour << ":" << endMinute << " next " << year << "/" << month
                    << "/" << day << " dow " << weekday;
             bool windowSet = startHour || startMinute || endHour || endMinute;
+            // The hour lists run from 6 to 24 without broadcast windows, and
+            // from the first window's end (6) to the hour after the last
+            // window's end (26) with them; the last hour takes only :00.
             auto hourOffered = [](int hour) { return hour >= 6 && hour <= 26; };
             auto minuteOffered = [](int minute) { return minute % 10 == 0 && minute <= 50; };
             if (enabled != 0 && enabled != 1)
                 broke("I4: the record's enabled word is not 0 or 1: " + fields.str());
             if ((windowSet || enabled == 1) &&
                 (!hourOffered(startHour) || !hourOffered(endHour) || !minuteOffered(startMinute) ||
-                 !minuteOffered(endMinute) ||
+                 !minuteOffered(endMinute) || (endHour == 26 && endMinute != 0) ||
                  (enabled == 1 && startHour * 60 + startMinute >= endHour * 60 + endMinute)))
                 broke("I4: the record's window is not one the dialog offers: " + fields.str());
             static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};

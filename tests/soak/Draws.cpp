@@ -8,11 +8,11 @@ const char *const faultNames[FaultCount] = {
     "registration refused", "resource refused",   "tuner held by another", "channel fails",
     "schedule read fails",  "schedule write fails", "schedule set fails",  "no receiver",
     "receiver killed",      "day file held open",   "day file read-only",  "Temp file held open",
-    "stale Temp left",      "no ADAMS value",       "ADAMS folder missing",
+    "stale Temp left",      "no ADAMS value",       "ADAMS folder missing", "no ADAMS channel",
 };
 
 // How often each fault is drawn, in percent.
-const int faultChances[FaultCount] = {8, 8, 10, 8, 8, 8, 8, 6, 12, 14, 12, 10, 15, 5, 5};
+const int faultChances[FaultCount] = {8, 8, 10, 8, 8, 8, 8, 6, 14, 14, 12, 10, 15, 5, 5, 4};
 } // namespace
 
 const char *FaultName(unsigned fault) {
@@ -51,7 +51,7 @@ Draw DrawRun(uint32_t seed, int run) {
     draw.scheduleLost = percent(8);
     draw.dayNotSent = percent(20);
     draw.endAfter = 300 + upTo(3500);
-    draw.receiverKillAfter = 100 + upTo(1500);
+    draw.receiverKillAfter = 100 + upTo(draw.endAfter - 100);
     draw.choice = (uint32_t)random();
     return draw;
 }

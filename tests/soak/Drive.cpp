@@ -9,6 +9,12 @@ namespace {
 constexpr DWORD EndBound = 10000;
 const std::string Viewer = "テレビ視聴ソフト";
 const std::string AlreadyRunning = "既に起動されています。";
+// The one message that waits even in an unattended run: nothing can be
+// received until the channel table names the ADAMS channel, the run holds
+// nothing but its single-instance mutex, and only the message tells the
+// user so.
+const std::string NoChannel = "チャンネル情報がありません。チャンネル設定プログラムを実行して\n"
+                              "チャンネル設定をしてから実行してください。";
 const char ReceiverTitle[] = "DataCast - NORVELL";
 
 HWND FindMain(DWORD processId) {
@@ -19,17 +25,20 @@ bool Ended(RunningProgram &program) {
     return program.Wait(0) != -1;
 }
 
-// The receiver dies as in a power cut: at once, with whatever it was writing.
-void KillReceiver() {
+// The receiver dies as in a power cut: at once, with whatever it was
+// writing. False when no receiver runs.
+bool KillReceiver() {
     HWND receiver = FindWindowA(nullptr, ReceiverTitle);
     DWORD processId = 0;
     if (!receiver || !GetWindowThreadProcessId(receiver, &processId))
-        return;
-    if (HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, processId)) {
-        TerminateProcess(process, 99);
-        WaitForSingleObject(process, 5000);
-        CloseHandle(process);
-    }
+        return false;
+    HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, processId);
+    if (!process)
+        return false;
+    TerminateProcess(process, 99);
+    WaitForSingleObject(process, 5000);
+    CloseHandle(process);
+    return true;
 }
 
 // Whether the tuner log so far shows the program granted the tuner.
@@ -80,6 +89,8 @@ static bool AnswerWhileRunning(RunningProgram &program, HWND dialog, DWORD milli
             MessageBoxView view = ReadMessageBox(box);
             if (view.text == AlreadyRunning)
                 record.breaks.push_back("I6: a new run found the program still running");
+            else if (view.text == NoChannel)
+                record.channelMessage = true;
             else if (automatic)
                 record.breaks.push_back("I1: a message box waits in an automatic run: \"" +
                                         view.caption + "\" " + view.text);
@@ -102,10 +113,10 @@ void Campaign::Drive(const Draw &draw, RunningProgram &program, RunRecord &recor
     if (!dialog) {
         if (!Ended(program)) {
             record.breaks.push_back("I1: the dialog did not appear within 20 s");
-            program.Kill();
-            record.killed = true;
-        } else if (automatic) {
-            record.breaks.push_back("I6: the automatic run ended before its dialog appeared");
+            PowerCut(program, record);
+        } else if (automatic && !record.channelMessage) {
+            record.breaks.push_back("I6: the automatic run ended before its dialog appeared, "
+                                    "as a second instance would");
         }
         record.action = "did not start";
         return;
@@ -118,24 +129,36 @@ void Campaign::Drive(const Draw &draw, RunningProgram &program, RunRecord &recor
         return;
     if (!Ended(program) && !AnswerWhileRunning(program, dialog, EndBound, automatic, record)) {
         record.breaks.push_back("I1: the run did not end within 10 s after " + record.action);
-        program.Kill();
-        KillReceiver();
-        record.killed = true;
+        PowerCut(program, record);
     }
+}
+
+// The program and the receiver end at once, as in a power cut; the next run
+// starts on what they left.
+void Campaign::PowerCut(RunningProgram &program, RunRecord &record) {
+    program.Kill();
+    std::string log = installation.ReceiverLog().substr(receiverLogSize);
+    if (KillReceiver())
+        record.notes += "; the receiver died after " +
+                        std::to_string(LogLines(log, " written").size()) + " of 10 steps";
+    record.killed = true;
 }
 
 // Waits for the moment of the run's end, killing the receiver on the way
 // when that was drawn.
-static void WaitForTheEnd(const Draw &draw, RunningProgram &program, HWND dialog,
-                          RunRecord &record) {
+void Campaign::WaitForTheEnd(const Draw &draw, RunningProgram &program, HWND dialog,
+                             RunRecord &record) {
     bool receiverKilled = false;
     for (DWORD start = GetTickCount(); GetTickCount() - start < draw.endAfter;) {
         if (AnswerWhileRunning(program, dialog, 50, draw.mode == Mode::Auto, record))
             return;
         if (draw.Has(FaultReceiverKilled) && !receiverKilled &&
             GetTickCount() - start >= draw.receiverKillAfter) {
-            KillReceiver();
             receiverKilled = true;
+            std::string log = installation.ReceiverLog().substr(receiverLogSize);
+            if (KillReceiver())
+                record.notes += "; the receiver was killed after " +
+                                std::to_string(LogLines(log, " written").size()) + " of 10 steps";
         }
     }
 }
@@ -158,9 +181,7 @@ void Campaign::DriveAutomatic(const Draw &draw, RunningProgram &program, HWND di
     ApplyEndFaults(draw, record);
     switch (draw.end) {
     case End::Killed:
-        program.Kill();
-        KillReceiver();
-        record.killed = true;
+        PowerCut(program, record);
         record.action = "a power cut";
         return;
     case End::Request: {
@@ -196,9 +217,7 @@ void Campaign::DriveManual(const Draw &draw, RunningProgram &program, HWND dialo
     }
     ApplyEndFaults(draw, record);
     if (draw.end == End::Killed) {
-        program.Kill();
-        KillReceiver();
-        record.killed = true;
+        PowerCut(program, record);
         record.action = "a power cut";
         return;
     }

@@ -215,6 +215,14 @@ TEST_F(Receiver, WithoutItsFoldersOrAFeedNothingIsReceived) {
 TEST_F(Receiver, AFileThatStaysHeldEndsTheReceptionWithoutMarkingItComplete) {
     std::string held = adams / ("TSTA" + WeekDateFields()[3] + ".ep1");
     WriteFile(held, "held by a reader");
+    SetRegistryText(HKEY_CURRENT_USER, ReceiverKey, "Log", feedFolder / "receiver.log");
+    auto notedSteps = [&] {
+        std::string log = ReadWholeFile(feedFolder / "receiver.log"), steps;
+        for (size_t at = log.find("note step "); at != std::string::npos;
+             at = log.find("note step ", at + 1))
+            steps += log.substr(at + 10, log.find(' ', at + 10) - at - 10) + " ";
+        return steps;
+    };
     ChildProcess receiver(Command());
     HWND window = WaitForReceiver(receiver.Id());
     ASSERT_NE(nullptr, window);
@@ -226,10 +234,16 @@ TEST_F(Receiver, AFileThatStaysHeldEndsTheReceptionWithoutMarkingItComplete) {
         EXPECT_FALSE(FileExists(adams / ("TSTA" + WeekDateFields()[4] + ".ep1")));
     }
     EXPECT_EQ("held by a reader", ReadWholeFile(held));
+    // Each step is noted once all its files are written: the schedule and
+    // three days, not the day of the held file.
+    EXPECT_EQ("0 1 2 3 ", notedSteps());
     // Given up, not just waiting: once the file is free only a new start writes it.
     Sleep(300);
     EXPECT_FALSE(FileExists(Marker()));
     EXPECT_EQ(0, Send(window, StartMessage));
     ASSERT_TRUE(WaitForFile(Marker(), 10000));
     EXPECT_EQ(ExpectedAdamsFiles(), ListFolder(adams.Path()));
+    for (int tries = 0; tries < 40 && notedSteps().size() < 28; ++tries)
+        Sleep(50); // the last note follows the last file
+    EXPECT_EQ("0 1 2 3 0 1 2 3 4 5 6 7 8 9 ", notedSteps());
 }
