@@ -1,7 +1,8 @@
 // Measures the texts of another program's dialog as the dialog draws them.
-// A font handle belongs to the process that made it, so the controls' own
-// font cannot be borrowed: the font is made again from the dialog's
-// template, read from the program's file, as the dialog manager makes it.
+// A font handle belongs to the process that made it, so the controls' font
+// cannot be borrowed: it is made again from the dialog's template, read
+// from the program's file, as the dialog manager makes it for every
+// control of the dialog (the program gives none of them another font).
 #include "ClippedTexts.h"
 #include <cstdio>
 #include <cstring>
@@ -155,12 +156,14 @@ bool StaticWraps(LONG style) {
 }
 
 struct Measuring {
+    HWND window;
     HDC dc;
     int clipped;
 };
 
 // Measures one child of the dialog: prints it when its text needs more room
-// than it has, as 'clipped: ID "TEXT" needs W x H px, has W x H px'.
+// than it has, as 'clipped: ID "TEXT" needs W x H px, has W x H px', or when
+// the control reaches past the dialog's client area.
 BOOL CALLBACK MeasureControl(HWND control, LPARAM context) {
     auto *measuring = reinterpret_cast<Measuring *>(context);
     char className[32] = {};
@@ -176,6 +179,23 @@ BOOL CALLBACK MeasureControl(HWND control, LPARAM context) {
         GetWindowTextA(control, text, sizeof text) <= 0)
         return TRUE;
 
+    // A control that reaches past its window's client area is cut there,
+    // and its text with it (a window restored to a fixed size smaller
+    // than its dialog).
+    RECT place, inside;
+    GetWindowRect(control, &place);
+    MapWindowPoints(nullptr, measuring->window, reinterpret_cast<POINT *>(&place), 2);
+    GetClientRect(measuring->window, &inside);
+    if (place.left < inside.left || place.top < inside.top || place.right > inside.right ||
+        place.bottom > inside.bottom) {
+        RECT shown;
+        IntersectRect(&shown, &place, &inside);
+        printf("clipped: %d \"%s\" is cut by its window: %ld x %ld px of %ld x %ld px show\n",
+               GetDlgCtrlID(control), text, shown.right - shown.left, shown.bottom - shown.top,
+               place.right - place.left, place.bottom - place.top);
+        ++measuring->clipped;
+        return TRUE;
+    }
     RECT client;
     GetClientRect(control, &client);
     int room = isButton ? ButtonTextRoom(measuring->dc, style, client.right) : client.right;
@@ -230,7 +250,7 @@ int PrintClippedTexts(HWND window) {
     HFONT font = DialogFont(window);
     if (!font)
         return -1;
-    Measuring measuring = {GetDC(window), 0};
+    Measuring measuring = {window, GetDC(window), 0};
     HGDIOBJ previous = SelectObject(measuring.dc, font);
     EnumChildWindows(window, MeasureControl, reinterpret_cast<LPARAM>(&measuring));
     SelectObject(measuring.dc, previous);

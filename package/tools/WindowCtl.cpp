@@ -11,7 +11,8 @@
 //   windowctl font TITLE                  prints the face that draws its dialog font,
 //                                         its height and the dialog units it gives
 //   windowctl clipped TITLE               prints each static text and button whose
-//                                         text, in its own font, does not fit it
+//                                         text, in the dialog's font, does not fit it,
+//                                         or that the window cuts
 // Numbers may be decimal or 0x hexadecimal. Exit code 0, 1 when the window
 // is not there (or still there for gone), 2 for a wrong command line; for
 // clipped, 0 when every text fits, 3 when one does not, and 1 also when the
