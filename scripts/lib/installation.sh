@@ -35,9 +35,10 @@ wine=/usr/lib/wine/wine64
 wineserver=/usr/lib/wine/wineserver
 
 # The font that stands in for the dialogs' own. Monapo's widths follow that
-# font's, and with it no text of the program is clipped; IPAPGothic, VL
-# PGothic and others clip some (scripts/pictures measures: give another
-# family in PELMAR_DIALOG_FONT to compare).
+# font's: every text of the program fits its control. Its lines are a pixel
+# higher, so the restored automatic window, of a fixed size, cuts its
+# buttons. scripts/pictures measures; give another family in
+# PELMAR_DIALOG_FONT to compare.
 dialog_font=${PELMAR_DIALOG_FONT:-Monapo}
 
 w() { "$wine" "$@"; }
