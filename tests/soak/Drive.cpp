@@ -73,13 +73,12 @@ bool ChooseValidWindow(HWND dialog, uint32_t pick) {
     Choose(dialog, IDC_END_MINUTE, endHour == ends - 1 ? 0 : (int)((pick >> 16) % 6));
     return true;
 }
-} // namespace
 
 // Answers every message box the program shows while it runs, up to the
 // time given or its end; in an automatic run a box that waits is a break.
 // True when the program has ended.
-static bool AnswerWhileRunning(RunningProgram &program, HWND dialog, DWORD milliseconds,
-                               bool automatic, RunRecord &record) {
+bool AnswerWhileRunning(RunningProgram &program, HWND dialog, DWORD milliseconds, bool automatic,
+                        RunRecord &record) {
     for (DWORD start = GetTickCount();; Sleep(50)) {
         if (Ended(program))
             return true;
@@ -101,6 +100,16 @@ static bool AnswerWhileRunning(RunningProgram &program, HWND dialog, DWORD milli
             return Ended(program);
     }
 }
+
+// A viewer asks the tuner library for the tuner and is answered.
+void AskAsViewer(const Installation &installation, RunningProgram &program, HWND dialog,
+                        bool automatic, RunRecord &record) {
+    TunerPeer viewer(installation.logs / "viewer.txt", "ask \"" + Viewer + "\" 2");
+    for (DWORD start = GetTickCount(); viewer.Wait(0) == -1 && GetTickCount() - start < 8000;)
+        AnswerWhileRunning(program, dialog, 50, automatic, record);
+}
+
+} // namespace
 
 void Campaign::Drive(const Draw &draw, RunningProgram &program, RunRecord &record) {
     bool automatic = draw.mode == Mode::Auto;
@@ -161,14 +170,6 @@ void Campaign::WaitForTheEnd(const Draw &draw, RunningProgram &program, HWND dia
                                 std::to_string(LogLines(log, " written").size()) + " of 10 steps";
         }
     }
-}
-
-// A viewer asks the tuner library for the tuner and is answered.
-static void AskAsViewer(const Installation &installation, RunningProgram &program, HWND dialog,
-                        bool automatic, RunRecord &record) {
-    TunerPeer viewer(installation.logs / "viewer.txt", "ask \"" + Viewer + "\" 2");
-    for (DWORD start = GetTickCount(); viewer.Wait(0) == -1 && GetTickCount() - start < 8000;)
-        AnswerWhileRunning(program, dialog, 50, automatic, record);
 }
 
 void Campaign::DriveAutomatic(const Draw &draw, RunningProgram &program, HWND dialog,
