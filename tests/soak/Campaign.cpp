@@ -49,8 +49,6 @@ Campaign::Campaign() {
 // What the receiver writes for a day file today: day file name -> digest.
 void Campaign::LearnReceiverFiles() {
     receiverDigests.clear();
-    SYSTEMTIME today;
-    GetLocalTime(&today);
     for (int day = 0; day < 8; ++day) {
         time_t moment = time(nullptr) + (time_t)day * 86400;
         tm fields;
