@@ -2,10 +2,6 @@
 #include "AcquireContext.h"
 #include "ChannelTable.h"
 #include "EpgMainDlg.h"
-#include "File.h"
-#include "FolderScan.h"
-#include "Path.h"
-#include "Registry.h"
 #include <cctype>
 #include <cstring>
 
@@ -68,71 +64,13 @@ BOOL CEpgApp::InitInstance() {
     return FALSE;
 }
 
+bool CEpgApp::IsUnattended() const {
+    return acquire.autoMode != 0;
+}
+
 int CEpgApp::ExitInstance() {
     // The handle stays open until the process ends: that is what keeps the name taken.
     if (m_hRunningMutex)
         ReleaseMutex(m_hRunningMutex);
     return CWinApp::ExitInstance();
-}
-
-namespace {
-// The copies in Temp are the program's own. One that is read-only, as its
-// original was, must neither keep a later start-up copy from replacing it
-// (a copy that was not renewed would be restored over newer data) nor
-// outlive the run.
-void MakeWritable(const char *path) {
-    DWORD attributes = GetFileAttributesA(path);
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) &&
-        !(attributes & FILE_ATTRIBUTE_DIRECTORY))
-        SetFileAttributesA(path, attributes & ~FILE_ATTRIBUTE_READONLY);
-}
-} // namespace
-
-void CEpgApp::BackupAdamsFolder() {
-    char folder[FolderBufferSize];
-    if (ReadAdamsFolder(folder) != 1)
-        return;
-    char path[FolderBufferSize];
-    if (JoinText(path, sizeof path, folder, "\\Temp\\"))
-        CreateDirectoryA(path, nullptr); // may exist from an earlier run
-    if (!JoinText(path, sizeof path, folder, "\\*.*"))
-        return;
-
-    ForEachEntry(path, [&](const WIN32_FIND_DATAA &entry) {
-        // Folders fail to copy, so only the files directly in the folder reach the copy.
-        char source[FolderBufferSize], target[FolderBufferSize];
-        if (JoinText(source, sizeof source, folder, "\\", entry.cFileName) &&
-            JoinText(target, sizeof target, folder, "\\Temp\\", entry.cFileName)) {
-            MakeWritable(target);
-            CopyFileA(source, target, FALSE);
-        }
-    });
-}
-
-void CEpgApp::RemoveAdamsBackup() {
-    char folder[FolderBufferSize];
-    if (ReadAdamsFolder(folder) != 1)
-        return;
-    char path[FolderBufferSize];
-    if (!JoinText(path, sizeof path, folder, "\\Temp\\*.*"))
-        return;
-
-    bool found = ForEachEntry(path, [&](const WIN32_FIND_DATAA &entry) {
-        // "." and ".." are spared, and with them names such as .abc whose base is empty or ".".
-        char baseName[FolderBufferSize];
-        CopyBaseName(entry.cFileName, baseName, sizeof baseName);
-        if (baseName[0] == '\0' || strcmp(baseName, ".") == 0)
-            return;
-        char file[FolderBufferSize];
-        if (!JoinText(file, sizeof file, folder, "\\Temp\\", entry.cFileName))
-            return;
-        MakeWritable(file);
-        try {
-            CFile::Remove(file);
-        } catch (const CFileException &) {
-            // In use or a folder: it stays, and so does the Temp folder.
-        }
-    });
-    if (found && JoinText(path, sizeof path, folder, "\\Temp"))
-        RemoveDirectoryA(path);
 }

@@ -15,6 +15,8 @@ public:
 
     BOOL InitInstance() override;
     int ExitInstance() override;
+    // An automatic run, which the scheduler starts with nobody to answer a message.
+    bool IsUnattended() const override;
 
     // Copies the files of the ADAMS folder into its "\Temp\" subfolder (the
     // start-up copy that vanished day files are restored from).

@@ -11,6 +11,7 @@
 //    exit must do with its start-up copy;
 //  - the program's peak private memory, against the trivial program's.
 #include "BenchFiles.h"
+#include "LocalTime.h"
 #include "Completeness.h"
 #include "DecodeReceivedFile.h"
 #include "ReceivedEncoder.h"
@@ -63,7 +64,7 @@ void SetNumber(const char *key, const char *name, DWORD value) {
 std::string DateField(int days) {
     time_t moment = time(nullptr) + (time_t)days * 86400;
     tm fields;
-    localtime_s(&fields, &moment);
+    LocalFields(moment, fields);
     char field[8];
     snprintf(field, sizeof field, "%02d%02d", fields.tm_mon + 1, fields.tm_mday);
     return field;

@@ -1,5 +1,6 @@
 #include "Registry.h"
 #include "RegistryText.h"
+#include <cstring>
 
 namespace {
 const char AdamsKey[] = "Software\\ﾉｰﾍﾞﾙ\\ADAMS\\adams-e\\";
@@ -27,8 +28,17 @@ int ReadKeyText(HKEY key, const char *valueName, char *buffer, DWORD offeredSize
     return TakeRegistryText(data, size, offeredSize, buffer);
 }
 
+// Only a folder of its own is the ADAMS folder: a drive's root, a relative
+// path or one with "." or ".." parts would let the start-up copy and its
+// removal reach files that are not the receiver's (a root's Temp, the
+// current folder's, a user's %TEMP% one level up).
 int ReadAdamsFolder(char *folder) {
-    return ReadRegistryText(HKEY_CURRENT_USER, AdamsKey, "Adams-E", folder, FolderBufferSize);
+    char value[FolderBufferSize];
+    if (ReadRegistryText(HKEY_CURRENT_USER, AdamsKey, "Adams-E", value, FolderBufferSize) != 1 ||
+        !IsFolderPath(value))
+        return 0;
+    memcpy(folder, value, sizeof value);
+    return 1;
 }
 
 int ReadChannelInstallPath(char *folder) {

@@ -1,5 +1,6 @@
 // Kinds of received file and the look-up of a file's kind by its extension.
 #pragma once
+#include "Cp932.h"
 #include <cstdint>
 
 // One row of the kinds table; 20 bytes, integers little-endian.
@@ -27,8 +28,3 @@ inline int32_t HeaderLength(const FileKind &kind) {
 // Lower-cases the path text in place (ASCII letters only) and returns the kind
 // number (1 to 7) named by its extension, or 0 when it names none.
 int32_t LookupFileKind(char *path);
-
-// True for the first byte of a code page 932 double-byte character.
-inline bool IsCp932LeadByte(unsigned char c) {
-    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-}

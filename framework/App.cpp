@@ -6,6 +6,14 @@
 
 CWinApp *CWinApp::current = nullptr;
 
+const char UnexpectedErrorText[] = "予期しないエラーが発生しました。";
+
+namespace {
+bool Unattended() {
+    return CWinApp::Current() && CWinApp::Current()->IsUnattended();
+}
+} // namespace
+
 void CCommandLineInfo::ParseParam(const char *param, BOOL flag, BOOL) {
     if (!flag && fileName[0] == '\0')
         lstrcpynA(fileName, param, sizeof fileName);
@@ -42,8 +50,14 @@ int CWinApp::Run(HINSTANCE instance) {
     app->m_hInstance = instance;
     app->SetTitleFromModule();
     // No message loop of its own: the dialogs run theirs, and the program ends
-    // when InitInstance returns.
-    app->InitInstance();
+    // when InitInstance returns. An exception that nothing expected ends the
+    // program here, with a message, rather than in the C runtime's abort,
+    // whose box would wait in an unattended run.
+    try {
+        app->InitInstance();
+    } catch (...) {
+        ReportUnexpectedError();
+    }
     return app->ExitInstance();
 }
 
@@ -87,7 +101,14 @@ int AppMessageBox(const char *text, UINT type) {
 }
 
 void ReportFileError(const CFileException &error) {
+    if (Unattended())
+        return; // nobody could answer it
     char text[MAX_PATH + 128];
     FormatFileError(error, text, sizeof text);
     AppMessageBox(text, MB_OK | MB_ICONSTOP);
+}
+
+void ReportUnexpectedError() {
+    if (!Unattended())
+        AppMessageBox(UnexpectedErrorText, MB_OK | MB_ICONSTOP);
 }

@@ -20,6 +20,9 @@ public:
 
     virtual BOOL InitInstance() { return FALSE; }
     virtual int ExitInstance() { return exitCode; }
+    // True while nobody is there to answer a message (an unattended run):
+    // the framework's own error messages are then not shown.
+    virtual bool IsUnattended() const { return false; }
 
     void ParseCommandLine(CCommandLineInfo &info);
     // An application message box: the application title as caption, owned by
@@ -52,3 +55,6 @@ int AppMessageBox(const char *text, UINT type = MB_OK);
 void ReportFileError(const CFileException &error);
 // The text of that message (kept apart so that it can be checked).
 void FormatFileError(const CFileException &error, char *text, size_t size);
+// The message for a failure that no handler expected, with the stop icon.
+void ReportUnexpectedError();
+extern const char UnexpectedErrorText[];

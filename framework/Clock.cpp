@@ -32,6 +32,3 @@ void ResetCurrentTime() {
     fixedTicks = false;
 }
 
-bool LocalTime(time_t moment, struct tm &fields) {
-    return localtime_s(&fields, &moment) == 0;
-}

@@ -16,5 +16,3 @@ uint32_t CurrentTickCount();
 void SetCurrentTickCount(uint32_t count);
 // Makes both the time and the tick count real again.
 void ResetCurrentTime();
-// The local calendar fields of a moment; false when it cannot be converted.
-bool LocalTime(time_t moment, struct tm &fields);

@@ -72,7 +72,7 @@ INT_PTR CDialog::DoModal() {
         return -1;
     if (owner)
         ::EnableWindow(owner, FALSE);
-    if (!IsWindowVisible(m_hWnd))
+    if (!modalDone && !IsWindowVisible(m_hWnd))
         ShowWindow(m_hWnd, SW_SHOWNORMAL);
 
     MSG message;
@@ -159,6 +159,17 @@ bool CDialog::OnMessage(UINT, WPARAM, LPARAM, LRESULT &) {
     return false;
 }
 
+void CDialog::OnUnexpectedError() {
+    ReportUnexpectedError();
+    EndDialog(IDCANCEL);
+}
+
+void PostUnexpectedError() {
+    CWinApp *app = CWinApp::Current();
+    if (app && app->m_pMainWnd && app->m_pMainWnd->m_hWnd)
+        PostMessageA(app->m_pMainWnd->m_hWnd, UnexpectedErrorMessage, 0, 0);
+}
+
 namespace {
 // Messages whose result is the dialog procedure's own return value, not the
 // one kept in DWLP_MSGRESULT.
@@ -221,15 +232,25 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPA
     if (!dialog)
         return FALSE;
 
+    // No exception leaves this procedure: the system's frames lie beyond it.
     INT_PTR handled = FALSE;
     try {
         if (message == WM_INITDIALOG)
             handled = dialog->OnInitDialog();
+        else if (message == UnexpectedErrorMessage)
+            dialog->OnUnexpectedError();
         else
             handled = dialog->Dispatch(message, wParam, lParam);
     } catch (const CFileException &error) {
         // A file error that no handler caught ends that handler only; the dialog goes on.
         ReportFileError(error);
+        handled = TRUE;
+    } catch (...) {
+        try {
+            dialog->OnUnexpectedError();
+        } catch (...) {
+            dialog->EndDialog(IDCANCEL);
+        }
         handled = TRUE;
     }
 

@@ -6,6 +6,22 @@
 
 class CDialog;
 
+// Posted to the main window when a callback of another library's failed in
+// a way that nothing expected (CallWithoutUnwinding): its OnUnexpectedError runs.
+constexpr UINT UnexpectedErrorMessage = WM_APP + 0x3FF;
+void PostUnexpectedError();
+
+// Runs a callback that another library calls: no exception may unwind into
+// its frames (on i686 that ends in std::terminate), so one ends here and
+// the main window is told.
+template <typename Call> void CallWithoutUnwinding(Call call) {
+    try {
+        call();
+    } catch (...) {
+        PostUnexpectedError();
+    }
+}
+
 // Direction of one data exchange: into the controls (load) or out of them (save).
 struct CDataExchange {
     CDialog *dialog;
@@ -47,6 +63,10 @@ protected:
     // way to pass it on: calling the default dialog procedure from here
     // would enter this dialog's procedure again, without end).
     virtual bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT &result);
+    // A handler failed in a way that nothing expected (an exception other
+    // than a file exception): the dialog cannot be trusted to go on. By
+    // default the message is shown (unless unattended) and the dialog ends.
+    virtual void OnUnexpectedError();
 
 private:
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);

@@ -99,3 +99,12 @@ void CFile::Remove(const char *fileName) {
     if (!DeleteFileA(fileName))
         throw CFileException(GetLastError(), fileName);
 }
+
+bool CopyWholeFile(const char *source, const char *target, bool failIfExists) {
+    if (CopyFileA(source, target, failIfExists ? TRUE : FALSE))
+        return true;
+    DWORD error = GetLastError();
+    if (error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL)
+        DeleteFileA(target);
+    return false;
+}

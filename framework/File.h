@@ -11,6 +11,11 @@ public:
     char fileName[MAX_PATH];
 };
 
+// Copies source to target (not over an existing target when failIfExists).
+// A copy that a full disk cut short is deleted: a shorter file must never
+// stand where a whole one is expected. Returns whether the copy was made.
+bool CopyWholeFile(const char *source, const char *target, bool failIfExists);
+
 class CFile {
 public:
     enum OpenFlags : UINT {

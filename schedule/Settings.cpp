@@ -2,6 +2,7 @@
 // daily acquisition, the next automatic start date, and the broadcast windows
 // handed to the scheduler.
 #include "Clock.h"
+#include "LocalTime.h"
 #include "Completeness.h"
 #include "EpgMainDlg.h"
 #include "Freshness.h"
@@ -93,7 +94,7 @@ int CEpgMainDlg::UpdateNextStart(int force) {
     if (tomorrow)
         next += OneDay;
     tm date;
-    if (!LocalTime(next, date))
+    if (!LocalFields(next, date))
         return 2;
     // At the end of an automatic run a date that is already tomorrow's is left as it is.
     if (tomorrow && !force && IsStoredDate(schedRecord, date))

@@ -7,6 +7,7 @@
 #include "FolderScan.h"
 #include "Path.h"
 #include "Registry.h"
+#include "StartUpCopy.h"
 #include <cstring>
 #include <initializer_list>
 
@@ -51,7 +52,9 @@ void RestoreDayFile(const char *fileName) {
         !JoinText(source, sizeof source, folder, "\\Temp\\", fileName) ||
         !JoinText(target, sizeof target, folder, "\\", fileName))
         return;
-    CopyFileA(source, target, FALSE);
+    // Never over a file that appeared since it was found missing (the
+    // receiver's new one): the start-up copy is older.
+    CopyWholeFile(source, target, true);
 }
 
 void RestoreAndCountDayFiles(const char *adamsFolder, int stations) {
@@ -76,10 +79,14 @@ void ReadStationName(const char *fileName, char *stationName) {
     if (ReadAdamsFolder(folder) != 1)
         return;
     CopyBaseName(fileName, base, sizeof base);
-    char temporaryBase[FolderBufferSize], temporary[FolderBufferSize], source[FolderBufferSize];
-    if (!JoinText(temporaryBase, sizeof temporaryBase, folder, "\\Temp\\", base) ||
-        !JoinText(temporary, sizeof temporary, temporaryBase, ".tmp") ||
+    char temporaryName[FolderBufferSize], temporary[FolderBufferSize], source[FolderBufferSize];
+    if (!JoinText(temporaryName, sizeof temporaryName, base, ".tmp") ||
+        !JoinText(temporary, sizeof temporary, folder, "\\Temp\\", temporaryName) ||
         !JoinText(source, sizeof source, folder, "\\", fileName))
+        return;
+    // Written only into the program's own Temp, and listed first, so that
+    // its removal knows it (StartUpCopy.h).
+    if (!ClaimTempFile(folder, temporaryName))
         return;
     if (DecodeReceivedFile(source, temporary) != 1)
         return;
@@ -116,13 +123,14 @@ int CheckDayFiles() {
     char folder[FolderBufferSize], pattern[FolderBufferSize];
     if (ReadAdamsFolder(folder) != 1 || !JoinText(pattern, sizeof pattern, folder, "\\*.ep1"))
         return 0;
-    bool found = ForEachEntry(pattern, [](const WIN32_FIND_DATAA &entry) {
+    ForEachEntry(pattern, [](const WIN32_FIND_DATAA &entry) {
         char base[FolderBufferSize];
         CopyBaseName(entry.cFileName, base, sizeof base);
         NoteStation(base);
     });
-    if (!found)
-        return 0;
+    if (prefixCount == 0)
+        return 0; // no day files
+
     PurgeDayFiles(folder);
     RestoreAndCountDayFiles(folder, prefixCount);
     int verdict = EvaluateDayFiles(prefixCount);

@@ -39,9 +39,26 @@ template <typename Judge> bool ForEachDaySet(const char *adamsFolder, Judge judg
     });
 }
 
+// A clock that a dead battery set back would find every day set outside
+// its window and delete the whole week, and the receiver's new files again
+// at the next run. The day files tell: one created or last written more
+// than a day after now was made by a clock that was ahead of this one.
+bool ClockIsBehind(const char *adamsFolder, time_t now) {
+    char pattern[FolderBufferSize];
+    bool behind = false;
+    if (JoinText(pattern, sizeof pattern, adamsFolder, "\\*.ep?"))
+        ForEachEntry(pattern, [&](const WIN32_FIND_DATAA &entry) {
+            behind = behind || (HasDayFileExtension(entry.cFileName) &&
+                                (IsStampAhead(FileTimeToTime(entry.ftCreationTime), now) ||
+                                 IsStampAhead(FileTimeToTime(entry.ftLastWriteTime), now)));
+        });
+    return behind;
+}
 } // namespace
 
 void PurgeDayFiles(const char *adamsFolder) {
+    if (ClockIsBehind(adamsFolder, CurrentTime()))
+        return; // nothing is deleted; the rest of the pass goes on as usual
     char window[DayWindowLength][DateFieldSize];
     BuildDayDates(CurrentTime(), window);
     bool found = ForEachDaySet(

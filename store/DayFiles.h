@@ -7,7 +7,9 @@
 
 // Deletes the day sets of the folder (given without a trailing "\") whose date
 // lies outside the window, then those whose ".ep1" file was created more than
-// ten days ago. A file that cannot be deleted ends its set only.
+// ten days ago. A file that cannot be deleted ends its set only. Nothing is
+// deleted when a day file was created or written more than a day after now:
+// the clock is then behind, and every set would look outdated.
 void PurgeDayFiles(const char *adamsFolder);
 
 // Deletes one day set: its ".ep1" file (full path), then the ".ep2" and ".ept"

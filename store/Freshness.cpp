@@ -1,5 +1,6 @@
 #include "Freshness.h"
 #include "Clock.h"
+#include "LocalTime.h"
 #include "File.h"
 #include "FolderScan.h"
 #include "Path.h"
@@ -41,8 +42,8 @@ AcquireStatus CheckEpgFreshness() {
     file.Close();
 
     tm modified, today;
-    if (!LocalTime(FileTimeToTime(status.ftLastWriteTime), modified) ||
-        !LocalTime(CurrentTime(), today))
+    if (!LocalFields(FileTimeToTime(status.ftLastWriteTime), modified) ||
+        !LocalFields(CurrentTime(), today))
         return StatusNoData;
     strftime(acquire.epgDateText, sizeof acquire.epgDateText, "%Y/%m/%d", &modified);
     return SameDay(modified, today) ? StatusCurrent : StatusOutdated;

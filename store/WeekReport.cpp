@@ -167,7 +167,13 @@ WeekCoverage ReportWeek(const WeekFolder &folder, time_t now,
     }
 
     TidiedFolder tidied(folder);
-    Purge(folder, now, coverage.dates, tidied, coverage);
+    for (const FolderEntry &entry : folder.files)
+        coverage.clockBehind =
+            coverage.clockBehind || (HasDayFileExtension(entry.name.c_str()) &&
+                                     (IsStampAhead(entry.created, now) ||
+                                      IsStampAhead(entry.written, now)));
+    if (!coverage.clockBehind)
+        Purge(folder, now, coverage.dates, tidied, coverage);
     std::vector<DayCounts> counts(prefixes.size());
     for (size_t i = 0; i < prefixes.size(); ++i)
         coverage.stations.push_back(

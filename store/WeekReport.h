@@ -12,6 +12,7 @@
 struct FolderEntry {
     std::string name;
     time_t created;
+    time_t written;
 };
 
 // What the report reads of an ADAMS folder.
@@ -47,6 +48,7 @@ struct WeekCoverage {
     std::vector<StationCoverage> stations;    // in the order the pass lists them
     std::vector<std::string> stationsLeftOut; // prefixes beyond the pass's twenty
     std::vector<PurgeCandidate> wouldPurge;
+    bool clockBehind; // a day file is from more than a day after now: nothing is purged
     bool complete;
 };
 

@@ -1,25 +1,18 @@
 #include "WeekRules.h"
 #include "ByteSource.h"
-#include "FileKind.h"
+#include "Cp932.h"
+#include "LocalTime.h"
 #include <cstdio>
 #include <cstring>
 
 namespace {
-bool LocalDay(time_t moment, tm &fields) {
-#ifdef _WIN32
-    return localtime_s(&fields, &moment) == 0;
-#else
-    return localtime_r(&moment, &fields) != nullptr;
-#endif
-}
-
 constexpr size_t NameLengthOffset = 11;
 } // namespace
 
 void BuildDayDates(time_t now, char dates[DayWindowLength][DateFieldSize]) {
     for (int d = 0; d < DayWindowLength; ++d) {
         tm day = {};
-        LocalDay(now + (time_t)d * 86400, day);
+        LocalFields(now + (time_t)d * 86400, day);
         snprintf(dates[d], DateFieldSize, "%2.2u%2.2u", (unsigned)(day.tm_mon + 1),
                  (unsigned)day.tm_mday);
     }
@@ -36,6 +29,18 @@ bool IsOutsideDayWindow(const char *base, const char (&dates)[DayWindowLength][D
 
 bool IsPastAgeLimit(time_t created, time_t now) {
     return created < now - DaySetAgeLimit;
+}
+
+bool IsStampAhead(time_t stamp, time_t now) {
+    return stamp > now + 86400;
+}
+
+bool HasDayFileExtension(const char *name) {
+    const char *dot = strrchr(name, '.'); // the extension's letters are single bytes
+    if (!dot || strlen(dot) != 4 || (dot[1] | 0x20) != 'e' || (dot[2] | 0x20) != 'p')
+        return false;
+    char kind = (char)(dot[3] | 0x20);
+    return kind == '1' || kind == '2' || kind == 't';
 }
 
 PurgeReason PurgeReasonOf(const char *base, time_t created, time_t now,

@@ -28,6 +28,12 @@ enum class PurgeReason {
 bool IsOutsideDayWindow(const char *base, const char (&dates)[DayWindowLength][DateFieldSize]);
 // Second phase: created strictly before now minus ten days.
 bool IsPastAgeLimit(time_t created, time_t now);
+// A day file's time (creation or last write) more than a day after now: it
+// was made by a clock ahead of the one that says now, so "now" is behind.
+// The purge then deletes nothing, since every day set would look outdated.
+bool IsStampAhead(time_t stamp, time_t now);
+// A name with the extension of a day file: ".ep1", ".ep2" or ".ept", in any case.
+bool HasDayFileExtension(const char *name);
 // Both phases in turn, as the purge applies them to one ".ep1" file.
 PurgeReason PurgeReasonOf(const char *base, time_t created, time_t now,
                           const char (&dates)[DayWindowLength][DateFieldSize]);

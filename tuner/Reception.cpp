@@ -2,13 +2,16 @@
 #include "ConflictWatch.h"
 #include "EpgMainDlg.h"
 #include "App.h"
+#include "FolderScan.h"
+#include "Path.h"
 #include "TunerRequestRecord.h"
 #include <cstddef>
 #include <cstdio>
 #include <cstring>
 
 const char TunerOwnerName[] = "EPGデータ管理プログラム";
-const char ReceiverCommand[] = "DataCast.exe /AdamsCtl";
+const char ReceiverFileName[] = "DataCast.exe";
+const char ReceiverSwitch[] = "/AdamsCtl";
 const char ReceiverWindowTitle[] = "DataCast - NORVELL";
 const char HolderRunningFormat[] = "%s が動作中のためEPGデータの取得を中止します。";
 
@@ -45,6 +48,21 @@ void BringTickForward() {
     }
 }
 
+// The receiver's full path: the folder that holds this program, where the
+// package installs it. Only there: a bare name would also find a program of
+// that name in the current folder (a downloads or shared folder), and the
+// system folders and PATH never hold the package's receiver but may hold
+// what a user or another program put there. False when it is not there.
+bool ReceiverPath(char *path, size_t size) {
+    char program[MAX_PATH];
+    DWORD length = GetModuleFileNameA(nullptr, program, sizeof program);
+    if (length == 0 || length >= sizeof program)
+        return false;
+    program[FindFileName(program) - program] = '\0'; // the folder and its "\"
+    return JoinText(path, size, program, ReceiverFileName) &&
+           IsPlainFile(GetFileAttributesA(path));
+}
+
 // Answers another program's request in place; a new asker takes the tuner
 // while it is held, and the dialog learns of it through callbackEvent.
 void AnswerRequest(uint8_t *record) {
@@ -66,13 +84,15 @@ void AnswerRequest(uint8_t *record) {
 } // namespace
 
 int __stdcall TunerCallback(DWORD eventCode, UINT_PTR eventArgument, UINT_PTR) {
-    if (eventCode == RvlEventRegistered) {
-        acquire.callbackEvent = RvlEventRegistered;
-        acquire.callbackHandle = reinterpret_cast<HANDLE>(eventArgument);
-    } else if (eventCode == RvlEventRequest && eventArgument) {
-        // A request without its record cannot be answered: it is not taken.
-        AnswerRequest(reinterpret_cast<uint8_t *>(eventArgument));
-    }
+    CallWithoutUnwinding([&] {
+        if (eventCode == RvlEventRegistered) {
+            acquire.callbackEvent = RvlEventRegistered;
+            acquire.callbackHandle = reinterpret_cast<HANDLE>(eventArgument);
+        } else if (eventCode == RvlEventRequest && eventArgument) {
+            // A request without its record cannot be answered: it is not taken.
+            AnswerRequest(reinterpret_cast<uint8_t *>(eventArgument));
+        }
+    });
     return 0;
 }
 
@@ -121,21 +141,73 @@ void CEpgMainDlg::OpenTuner() {
     DWORD signal = 0;
     acquire.lastResult = RVL_GetSignalStatus(&signal);
 
-    // Returns once the receiver waits for its first message, so its window exists then.
-    WinExec(ReceiverCommand, SW_HIDE);
+    StartReceiver();
     if (HWND receiver = FindWindowA(nullptr, ReceiverWindowTitle)) {
         receiverWindow = receiver;
-        ::SendMessageA(receiver, ReceiverStartMessage, (WPARAM)receiver, 0);
+        // A receiver that does not answer in time is told to stop at the end
+        // all the same, and ended if it does not answer then either.
+        SendToReceiver(ReceiverStartMessage);
         acquire.receiverRunning = 1;
+    } else {
+        EndOwnReceiver(); // one that shows no window cannot be driven
     }
 }
 
-void CEpgMainDlg::StopReceiver() {
-    ::SendMessageA(receiverWindow, ReceiverStopMessage, (WPARAM)receiverWindow, 0);
-    ::SendMessageA(receiverWindow, WM_CLOSE, (WPARAM)receiverWindow, 0);
-    acquire.receiverRunning = 0;
+// Started hidden by its full path; returns once it waits for its first
+// message (or after 30 s), as WinExec does.
+void CEpgMainDlg::StartReceiver() {
+    char path[MAX_PATH], command[MAX_PATH + 16];
+    if (!ReceiverPath(path, sizeof path) ||
+        snprintf(command, sizeof command, "\"%s\" %s", path, ReceiverSwitch) >= (int)sizeof command)
+        return;
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_HIDE;
+    PROCESS_INFORMATION started = {};
+    if (!CreateProcessA(path, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &started))
+        return;
+    CloseHandle(started.hThread);
+    receiverProcess = started.hProcess;
+    receiverProcessId = started.dwProcessId;
+    WaitForInputIdle(receiverProcess, 30000);
 }
 
+// Another program can hang inside its handler: the message is given a time
+// limit, and one to a receiver that hangs already returns at once. False
+// when the receiver did not answer.
+bool CEpgMainDlg::SendToReceiver(UINT message) {
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutA(receiverWindow, message, (WPARAM)receiverWindow, 0,
+                               SMTO_NORMAL | SMTO_ABORTIFHUNG, ReceiverAnswerMilliseconds,
+                               &result) != 0;
+}
+
+// Ends the receiver that this run started, if it still runs: one that does
+// not answer would keep its window, and every later run would drive it in
+// vain, since a new receiver gives way to the one that runs.
+void CEpgMainDlg::EndOwnReceiver() {
+    if (!receiverProcess)
+        return;
+    DWORD owner = 0;
+    bool shown = receiverWindow && GetWindowThreadProcessId(receiverWindow, &owner);
+    if ((!shown || owner == receiverProcessId) &&
+        WaitForSingleObject(receiverProcess, 0) == WAIT_TIMEOUT) {
+        TerminateProcess(receiverProcess, 1);
+        WaitForSingleObject(receiverProcess, ReceiverAnswerMilliseconds);
+    }
+    CloseHandle(receiverProcess);
+    receiverProcess = nullptr;
+}
+
+void CEpgMainDlg::StopReceiver() {
+    bool stopped = SendToReceiver(ReceiverStopMessage);
+    bool closed = SendToReceiver(WM_CLOSE);
+    if (!stopped || !closed)
+        EndOwnReceiver();
+    acquire.receiverRunning = 0;
+}
 void CEpgMainDlg::YieldAfterRequest() {
     if (acquire.autoMode) {
         OnCancel(); // an unattended run ends when a viewer wants the tuner

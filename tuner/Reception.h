@@ -6,11 +6,14 @@
 
 // The name under which this program holds the tuner and refuses requests.
 extern const char TunerOwnerName[];
-// The receiver: how it is started, the title of its window, its messages.
-extern const char ReceiverCommand[];
+// The receiver: its file beside the program, its switch, the title of its
+// window, its messages, and how long it may take over one of them.
+extern const char ReceiverFileName[];
+extern const char ReceiverSwitch[];
 extern const char ReceiverWindowTitle[];
 constexpr UINT ReceiverStartMessage = 1827;
 constexpr UINT ReceiverStopMessage = 1826;
+constexpr UINT ReceiverAnswerMilliseconds = 5000;
 
 // "%s is running, so guide-data acquisition is stopped".
 extern const char HolderRunningFormat[];

@@ -1,6 +1,6 @@
 #include "TunerRequestRecord.h"
 #include "ByteSource.h"
-#include "FileKind.h"
+#include "Cp932.h"
 #include <cstring>
 
 namespace {

@@ -1,5 +1,6 @@
 // After the start: the timer's ticks and the three ways out (OK, Cancel or
 // Abort, closing the window), with the settings they store.
+#include "App.h"
 #include "Clock.h"
 #include "Completeness.h"
 #include "Rivolink.h"
@@ -18,6 +19,7 @@ const char DailyInvalidText[] = "時間指定に誤りがあります。\n設定
 const char DailyFailedText[] = "設定に失敗しました。\n"
                                "プログラムを再起動して設定をしなおしてください。";
 const char DailyCaption[] = "自動取得設定";
+const char UnexpectedEndText[] = "予期しないエラーが発生したため、EPGデータの取得を中止します。";
 } // namespace
 
 void CEpgMainDlg::OnTimer(UINT_PTR id) {
@@ -122,4 +124,26 @@ void CEpgMainDlg::OnClose() {
             RenewSchedule();
     }
     // Default processing turns the close into Cancel, which runs OnCancel next.
+}
+
+// Whatever failed, the run ends as Abort or Cancel ends it: the receiver
+// stopped, the tuner given back, an unattended run's schedule renewed; then
+// Temp goes and the process ends with its mutex. Unattended nothing is
+// shown; a user is told once.
+void CEpgMainDlg::OnUnexpectedError() {
+    if (!endingUnexpectedly) {
+        endingUnexpectedly = true;
+        try {
+            acquire.stopRequested = 1;
+            StopTimer(AcquireTimerId);
+            ReleaseTuner();
+            if (acquire.autoMode && acquire.status != StatusNoData)
+                RenewSchedule();
+        } catch (...) {
+            // ends all the same
+        }
+        if (!acquire.autoMode)
+            AppMessageBox(UnexpectedEndText, MB_OK | MB_ICONSTOP);
+    }
+    EndDialog(IDCANCEL);
 }

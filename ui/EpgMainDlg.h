@@ -58,6 +58,9 @@ public:
     // The hour of the first item of the hour combos: position p stands for hourBase + p.
     int hourBase = 0;
     HWND receiverWindow = nullptr;
+    // The receiver that this run started, while it may still run.
+    HANDLE receiverProcess = nullptr;
+    DWORD receiverProcessId = 0;
     CButton manualButton;
     CListBox timeList;
     CComboBox startMinuteCombo;
@@ -79,6 +82,7 @@ protected:
     void OnCancel() override;
     void OnClose();
     void OnTimer(UINT_PTR id);
+    void OnUnexpectedError() override;
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT &result) override;
 
     void OnRadioManual();
@@ -95,6 +99,9 @@ private:
     void StartManual();
     void StartTimer(UINT period, uint32_t runSeconds);
     void StopTimer(UINT_PTR id);
+    void StartReceiver();
+    bool SendToReceiver(UINT message);
+    void EndOwnReceiver();
     void StopReceiver();
     // The next start, the time list and the broadcast windows, at the end of an automatic run.
     void RenewSchedule();
@@ -106,6 +113,8 @@ private:
         } catch (const CFileException &) {
         }
     }
+
+    bool endingUnexpectedly = false;
 
     void EmptyTimeBoxes();
     void AddMinuteItems();

@@ -10,6 +10,9 @@
 //   "FeedFile" (text): a feed file (see Feed.h); the built-in feed without it.
 //   "Log" (text): a file that the command line, every message that drives
 //       the receiver and every note below are written to, read at each line.
+//   "HangInStart", "HangInStop" (DWORD): nonzero makes the handler of 1827
+//       (or of 1826) never return, as a receiver that hangs: read at each
+//       such message, noted in the log before it hangs.
 #include "Reception.h"
 #include "StandInLog.h"
 #include <windows.h>
@@ -151,11 +154,24 @@ void OnStepTimer(HWND window) {
     }
 }
 
+// A receiver that hangs inside a message's handler, when its switch says so.
+void HangIfSwitched(const char *name, const char *message) {
+    DWORD hang = 0, size = sizeof hang;
+    if (RegGetValueA(HKEY_CURRENT_USER, SettingsKey, name, RRF_RT_REG_DWORD, nullptr, &hang,
+                     &size) != ERROR_SUCCESS ||
+        !hang)
+        return;
+    Report(std::string("hanging in ") + message);
+    Sleep(INFINITE);
+}
+
 LRESULT CALLBACK ReceiverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case StartReceptionMessage:
+        HangIfSwitched("HangInStart", "1827");
         return Logged("1827", wParam, lParam, StartReception(window));
     case StopReceptionMessage:
+        HangIfSwitched("HangInStop", "1826");
         StopReception(window);
         return Logged("1826", wParam, lParam, 0);
     case WM_TIMER:

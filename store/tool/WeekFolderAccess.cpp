@@ -1,4 +1,5 @@
 #include "WeekFolderAccess.h"
+#include "Cp932.h"
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -43,8 +44,10 @@ bool ListFiles(const std::string &folder, std::vector<FolderEntry> &files, std::
     if (search == INVALID_HANDLE_VALUE)
         return true; // an empty folder
     do {
-        if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            files.push_back({entry.cFileName, TimeOf(entry.ftCreationTime)});
+        // A name that is not one path part names nothing the program touches.
+        if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && IsOnePathPart(entry.cFileName))
+            files.push_back({entry.cFileName, TimeOf(entry.ftCreationTime),
+                             TimeOf(entry.ftLastWriteTime)});
     } while (FindNextFileA(search, &entry));
     FindClose(search);
     return true;
@@ -100,8 +103,9 @@ bool ListFiles(const std::string &folder, std::vector<FolderEntry> &files, std::
     while (dirent *entry = readdir(directory)) {
         struct stat status;
         std::string path = JoinPath(folder, entry->d_name);
-        if (stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode))
-            files.push_back({entry->d_name, status.st_mtime});
+        if (stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode) &&
+            IsOnePathPart(entry->d_name))
+            files.push_back({entry->d_name, status.st_mtime, status.st_mtime});
     }
     closedir(directory);
     return true;

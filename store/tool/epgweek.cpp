@@ -3,6 +3,7 @@
 // the rules of the program's completeness check. Read-only: the folder is
 // never changed (received files are decoded in memory).
 #include "ChannelRecords.h"
+#include "LocalTime.h"
 #include "WeekFolderAccess.h"
 #include "WeekReport.h"
 #include <cstdio>
@@ -51,9 +52,10 @@ bool ParseDate(const char *text, time_t &moment) {
     fields.tm_mon = month - 1;
     fields.tm_mday = day;
     fields.tm_hour = 12;
-    fields.tm_isdst = -1;
-    moment = std::mktime(&fields);
-    return moment != (time_t)-1 && fields.tm_mday == day;
+    moment = LocalMomentOf(fields);
+    tm back; // a day that the month does not have comes back as another
+    return moment != (time_t)-1 && LocalFields(moment, back) && back.tm_mday == day &&
+           back.tm_mon == month - 1;
 }
 
 bool ParseOptions(int argc, char **argv, Options &options) {
@@ -124,7 +126,8 @@ void PrintJson(const WeekCoverage &week) {
     for (size_t i = 0; i < week.stationsLeftOut.size(); ++i)
         std::printf("%s%s", i ? ", " : "",
                     JsonText(Utf8FromCp932(week.stationsLeftOut[i])).c_str());
-    std::printf("], \"complete\": %s}\n", Bool(week.complete));
+    std::printf("], \"clockBehind\": %s, \"complete\": %s}\n", Bool(week.clockBehind),
+                Bool(week.complete));
 }
 
 const char *JudgementWords(CoverageJudgement judgement) {
@@ -163,6 +166,9 @@ void PrintTable(const Options &options, const WeekCoverage &week) {
     std::printf("\n1 .ep1, 2 .ep2, t .ept present; a day is complete with its .ep1 and .ept.\n");
     for (const std::string &prefix : week.stationsLeftOut)
         std::printf("not judged (more than twenty stations): %s\n", prefix.c_str());
+    if (week.clockBehind)
+        std::printf("\nthe clock is behind: a day file was made more than a day after now, "
+                    "so the purge would delete nothing\n");
     if (!week.wouldPurge.empty()) {
         std::printf("\nthe purge would delete:\n");
         for (const PurgeCandidate &file : week.wouldPurge)
