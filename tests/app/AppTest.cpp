@@ -1,6 +1,7 @@
 #include "AcquireContext.h"
 #include "EpgApp.h"
 #include "Registry.h"
+#include "StartUpCopy.h"
 #include "TestSupport.h"
 #include <gtest/gtest.h>
 
@@ -37,7 +38,17 @@ protected:
         SetRegistryText(HKEY_CURRENT_USER, AdamsKeyPath, "Adams-E", adams.Path());
     }
     void TearDown() override { ClearInstallationRegistry(); }
-    std::string Temp() const { return adams / "Temp"; }
+    std::string Temp(const std::string &name = "") const {
+        return name.empty() ? adams / "Temp" : adams / ("Temp\\" + name);
+    }
+    // Temp as a run that was killed left it: its list, naming these files.
+    void LeaveKilledRunsTemp(const std::vector<std::string> &names) {
+        CreateDirectoryA(Temp().c_str(), nullptr);
+        std::string list;
+        for (const std::string &name : names)
+            list += name + "\r\n";
+        WriteFile(Temp(CopyListName), list + "cut sho"); // a power cut ended its last line
+    }
 
     TempFolder adams{"adams-表示"};
     CEpgApp app;
@@ -49,46 +60,52 @@ TEST_F(StartupCopyTest, CopiesOnlyTheFilesDirectlyInTheFolderAndReplacesOlderCop
     WriteFile(adams / "ソフト.ep2", "name with a 0x5C byte");
     CreateDirectoryA((adams / "sub").c_str(), nullptr);
     WriteFile(adams / "sub\\inner.ep1", "not copied");
-    CreateDirectoryA(Temp().c_str(), nullptr);
-    WriteFile(Temp() + "\\ANHK1208.ep1", "older copy");
-    WriteFile(Temp() + "\\left.ept", "left from an earlier run");
+    LeaveKilledRunsTemp({"ANHK1208.ep1", "left.ept"});
+    WriteFile(Temp("ANHK1208.ep1"), "older copy");
+    WriteFile(Temp("left.ept"), "left from an earlier run");
 
     app.BackupAdamsFolder();
 
-    EXPECT_EQ((std::vector<std::string>{"ANHK1208.ep1", "Ep000001.tct", "left.ept", "ソフト.ep2"}),
+    EXPECT_EQ((std::vector<std::string>{"ANHK1208.ep1", "Ep000001.tct", CopyListName, "left.ept",
+                                        "ソフト.ep2"}),
               ListFolder(Temp()));
-    EXPECT_EQ("day", ReadWholeFile(Temp() + "\\ANHK1208.ep1"));
-    EXPECT_EQ("name with a 0x5C byte", ReadWholeFile(Temp() + "\\ソフト.ep2"));
+    EXPECT_EQ("day", ReadWholeFile(Temp("ANHK1208.ep1")));
+    EXPECT_EQ("name with a 0x5C byte", ReadWholeFile(Temp("ソフト.ep2")));
     EXPECT_EQ("schedule", ReadWholeFile(adams / "Ep000001.tct")); // the original stays
+
+    // The removal takes the killed run's copies along with this run's.
+    app.RemoveAdamsBackup();
+    EXPECT_FALSE(FolderExists(Temp()));
+    EXPECT_EQ((std::vector<std::string>{"ANHK1208.ep1", "Ep000001.tct", "sub", "ソフト.ep2"}),
+              ListFolder(adams.Path()));
 }
 
 TEST_F(StartupCopyTest, CleanUpSparesDotNamesAndHeldFilesThenRemovesTheFolderWhenEmpty) {
     WriteFile(adams / "a.ep1", "a");
     WriteFile(adams / "表.ep2", "b");
+    WriteFile(adams / ".abc", "a dot name, copied but spared");
     app.BackupAdamsFolder();
-    WriteFile(Temp() + "\\.abc", "dot name");
-    WriteFile(Temp() + "\\..abc", "two dots");
     {
-        HeldFile held(Temp() + "\\a.ep1");
+        HeldFile held(Temp("a.ep1"));
         app.RemoveAdamsBackup();
-        EXPECT_EQ((std::vector<std::string>{"..abc", ".abc", "a.ep1"}), ListFolder(Temp()));
+        EXPECT_EQ((std::vector<std::string>{".abc", CopyListName, "a.ep1"}), ListFolder(Temp()));
     }
     EXPECT_TRUE(FileExists(adams / "a.ep1"));
     EXPECT_TRUE(FileExists(adams / "表.ep2"));
 
-    DeleteFileA((Temp() + "\\.abc").c_str());
-    DeleteFileA((Temp() + "\\..abc").c_str());
+    // The list that stayed still makes the copies the program's.
+    DeleteFileA(Temp(".abc").c_str());
     app.RemoveAdamsBackup();
     EXPECT_FALSE(FolderExists(Temp()));
-    EXPECT_EQ((std::vector<std::string>{"a.ep1", "表.ep2"}), ListFolder(adams.Path()));
+    EXPECT_EQ((std::vector<std::string>{".abc", "a.ep1", "表.ep2"}), ListFolder(adams.Path()));
 }
 
 TEST_F(StartupCopyTest, ReadOnlyCopiesAreRenewedAtStartAndGoAtTheEnd) {
     // A read-only day file, and a read-only copy of it that a killed run left.
-    std::string original = adams / "ANHK1208.ep1", copy = Temp() + "\\ANHK1208.ep1";
+    std::string original = adams / "ANHK1208.ep1", copy = Temp("ANHK1208.ep1");
     WriteFile(original, "today's");
     SetFileAttributesA(original.c_str(), FILE_ATTRIBUTE_READONLY);
-    CreateDirectoryA(Temp().c_str(), nullptr);
+    LeaveKilledRunsTemp({"ANHK1208.ep1"});
     WriteFile(copy, "a killed run's");
     SetFileAttributesA(copy.c_str(), FILE_ATTRIBUTE_READONLY);
 
@@ -100,10 +117,57 @@ TEST_F(StartupCopyTest, ReadOnlyCopiesAreRenewedAtStartAndGoAtTheEnd) {
     EXPECT_EQ("today's", ReadWholeFile(original));
 }
 
+// A value naming a user's AppData\Local makes that user's %TEMP% the
+// folder's Temp; a link named Temp would lead the copy and the deletions
+// elsewhere. Only what the program made there ever goes.
+TEST_F(StartupCopyTest, OnlyTheProgramsOwnCopiesEverLeaveTemp) {
+    WriteFile(adams / "ANHK1208.ep1", "day");
+    WriteFile(adams / "sub.ep1", "day");
+
+    // Another's Temp, without the program's list: nothing goes in or out.
+    CreateDirectoryA(Temp().c_str(), nullptr);
+    WriteFile(Temp("ANHK1208.ep1"), "the user's own");
+    WriteFile(Temp("setup.log"), "another program's");
+    app.BackupAdamsFolder();
+    app.RemoveAdamsBackup();
+    EXPECT_EQ((std::vector<std::string>{"ANHK1208.ep1", "setup.log"}), ListFolder(Temp()));
+    EXPECT_EQ("the user's own", ReadWholeFile(Temp("ANHK1208.ep1")));
+
+    // A link named Temp: the folder it leads to keeps its files, and gets none.
+    TempFolder elsewhere("elsewhere");
+    WriteFile(elsewhere / "ANHK1208.ep1", "elsewhere's");
+    RemoveTree(Temp());
+    ASSERT_TRUE(MakeFolderLink(Temp(), elsewhere.Path()));
+    app.BackupAdamsFolder();
+    app.RemoveAdamsBackup();
+    EXPECT_EQ(std::vector<std::string>{"ANHK1208.ep1"}, ListFolder(elsewhere.Path()));
+    EXPECT_EQ("elsewhere's", ReadWholeFile(elsewhere / "ANHK1208.ep1"));
+    RemoveFolderLink(Temp());
+
+    // The program's own Temp: what a user puts there stays, a folder that
+    // takes a copy's name is not entered, and Temp with its list stays the
+    // program's until it is empty.
+    app.BackupAdamsFolder();
+    WriteFile(Temp("mine.txt"), "the user's");
+    DeleteFileA(Temp("sub.ep1").c_str());
+    CreateDirectoryA(Temp("sub.ep1").c_str(), nullptr);
+    WriteFile(Temp("sub.ep1\\inner.txt"), "inside");
+    app.RemoveAdamsBackup();
+    EXPECT_EQ((std::vector<std::string>{CopyListName, "mine.txt", "sub.ep1"}), ListFolder(Temp()));
+    app.BackupAdamsFolder();
+    EXPECT_EQ("day", ReadWholeFile(Temp("ANHK1208.ep1")));
+    EXPECT_EQ("inside", ReadWholeFile(Temp("sub.ep1\\inner.txt")));
+    DeleteFileA(Temp("mine.txt").c_str());
+    RemoveTree(Temp("sub.ep1"));
+    app.RemoveAdamsBackup();
+    EXPECT_FALSE(FolderExists(Temp()));
+    EXPECT_EQ((std::vector<std::string>{"ANHK1208.ep1", "sub.ep1"}), ListFolder(adams.Path()));
+}
+
 TEST_F(StartupCopyTest, WithoutARegisteredFolderNothingIsCopiedOrDeleted) {
     WriteFile(adams / "a.ep1", "a");
     CreateDirectoryA(Temp().c_str(), nullptr);
-    WriteFile(Temp() + "\\keep.ep1", "keep");
+    WriteFile(Temp("keep.ep1"), "keep");
     ClearInstallationRegistry();
     app.BackupAdamsFolder();
     app.RemoveAdamsBackup();

@@ -80,9 +80,10 @@ TEST_F(AutomaticRunTest, ADailyRunReceivesTheWeekUntilAViewerAsksThenRenewsTheSc
                      "RVL_SetChannel 6 -> 0", "RVL_VBIResume -> 0", "RVL_GetSignalStatus -> 0",
                      "event 7", "RVL_CloseResource", "event 9 from \"Viewer\" level 2 -> answer 1",
                      "RVL_CloseResource", "RVL_CallBackClose", "RVL_CallBackClose"}));
-    EXPECT_EQ(
-        "", InOrder(installation.ReceiverLog(), {"start \"DataCast.exe /AdamsCtl\"", "message 1827",
-                                                 "message 1826", "message WM_CLOSE", "exit 0"}));
+    // Started by its full path beside the program, never by a bare name.
+    EXPECT_EQ("", InOrder(installation.ReceiverLog(),
+                          {"start \"\"" + installation.programFolder / "DataCast.exe\" /AdamsCtl\"",
+                           "message 1827", "message 1826", "message WM_CLOSE", "exit 0"}));
     EXPECT_EQ(
         "", InOrder(installation.SchedulerLog(),
                     {"ReadScheduleRecord -> 0", "ReadScheduleRecord -> 0", "WriteScheduleRecord",
@@ -165,6 +166,61 @@ TEST_F(AutomaticRunTest, ADayFileHeldOpenAtTheEndIsPassedOverAndTheRunStillEnds)
     // The next start was written before the check; the windows were not handed over.
     EXPECT_TRUE(FileExists(installation.scheduler / "Schedule.dat"));
     EXPECT_FALSE(FileExists(installation.scheduler / "Broadcast.dat"));
+}
+
+// A receiver that hangs inside its start or its stop message must cost the
+// viewer nothing, and the daily run nothing: the run goes on, ends, gives
+// the tuner back, ends the receiver it started, and leaves no Temp and no
+// mutex that would end the next start at once.
+TEST_F(AutomaticRunTest, AReceiverThatHangsKeepsNeitherTheTunerNorTheRunNorTheNextStart) {
+    for (const char *hang : {"HangInStart", "HangInStop"}) {
+        SCOPED_TRACE(hang);
+        installation.SetSwitch("DataCast", hang, 1);
+        installation.SetSwitch("DataCast", "StepMilliseconds", 600000);
+        size_t logged = installation.ReceiverLog().size();
+        RunningProgram pelmar(installation, "Auto");
+        if (std::string(hang) == "HangInStart")
+            ASSERT_TRUE(WaitUntil(
+                [&] { return installation.ReceiverLog().find("hanging in 1827", logged) !=
+                             std::string::npos; },
+                10000));
+        else
+            ASSERT_NE(nullptr, pelmar.MainWindow());
+        // Asked while the program waits for the hung receiver, or while it receives.
+        TunerPeer viewer(installation.logs / "viewer.txt", "ask Viewer 2");
+        EXPECT_EQ(0, viewer.Wait(10000));
+        EXPECT_EQ(0u, viewer.Output().find("granted"));
+        DWORD asked = GetTickCount();
+        EXPECT_EQ(0, pelmar.Wait(20000));
+        EXPECT_LT(GetTickCount() - asked, 15000u); // the receiver's 5 s, twice at most
+        EXPECT_EQ(nullptr, FindWindowA(nullptr, "DataCast - NORVELL"));
+        EXPECT_TRUE(installation.TunerIsFree()) << installation.TunerState();
+        EXPECT_FALSE(FolderExists(installation.adams / "Temp"));
+        HANDLE mutex = OpenMutexA(SYNCHRONIZE, FALSE, "PELMAR_RUNNING");
+        EXPECT_EQ(nullptr, mutex);
+        if (mutex)
+            CloseHandle(mutex);
+        RegDeleteKeyValueA(HKEY_CURRENT_USER, "Software\\PackageStandIns\\DataCast", hang);
+    }
+}
+
+// A program named like the receiver in the current folder (a downloads or a
+// shared folder) is never started in its place.
+TEST(PlantedReceiver, OneInTheCurrentFolderIsNeverStarted) {
+    Installation installation(false);
+    installation.WriteGuideData(time(nullptr) - 86400);
+    TempFolder downloads("downloads");
+    ASSERT_TRUE(CopyFileA((BinFolder() + "\\DataCast.exe").c_str(),
+                          (downloads / "DataCast.exe").c_str(), FALSE));
+    RunningProgram pelmar(installation, "Auto", downloads.Path());
+    HWND dialog = pelmar.MainWindow();
+    ASSERT_NE(nullptr, dialog);
+    Sleep(1000);
+    EXPECT_EQ(nullptr, FindWindowA(nullptr, "DataCast - NORVELL"));
+    EXPECT_EQ("", installation.ReceiverLog());
+    ClickButton(dialog, IDCANCEL);
+    EXPECT_EQ(0, pelmar.Wait(10000));
+    EXPECT_TRUE(installation.TunerIsFree());
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "Installation.h"
+#include "LocalTime.h"
 #include "ReceivedEncoder.h"
 #include <gtest/gtest.h>
 #include <cstdio>
@@ -27,14 +28,21 @@ void CopyProgramFile(const std::string &name, const std::string &folder) {
         throw std::runtime_error("cannot copy " + source);
 }
 
-// Receivers left by a program that was killed would take the next run's messages.
+// Receivers left by a program that was killed would take the next run's
+// messages; one that hangs is ended.
 void CloseReceivers() {
     for (int i = 0; i < 10; ++i) {
         HWND receiver = FindWindowA(nullptr, ReceiverTitle);
         if (!receiver)
             return;
         PostMessageA(receiver, WM_CLOSE, 0, 0);
-        WaitForWindowClosed(receiver, 5000);
+        DWORD processId = 0;
+        if (!WaitForWindowClosed(receiver, 2000) && GetWindowThreadProcessId(receiver, &processId))
+            if (HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, processId)) {
+                TerminateProcess(process, 99);
+                WaitForSingleObject(process, 5000);
+                CloseHandle(process);
+            }
     }
 }
 } // namespace
@@ -112,7 +120,7 @@ void Installation::WriteFeed(const std::vector<std::string> &stations,
 std::string DateField(int days) {
     time_t moment = time(nullptr) + (time_t)days * 86400;
     tm fields;
-    localtime_s(&fields, &moment);
+    LocalFields(moment, fields);
     char field[8];
     snprintf(field, sizeof field, "%02d%02d", fields.tm_mon + 1, fields.tm_mday);
     return field;
@@ -162,8 +170,9 @@ std::string Installation::ReadLog(const char *name) const {
     return FileExists(logs / name) ? ReadWholeFile(logs / name) : std::string();
 }
 
-RunningProgram::RunningProgram(const Installation &installation, const std::string &arguments)
-    : process(installation.Program(arguments)) {}
+RunningProgram::RunningProgram(const Installation &installation, const std::string &arguments,
+                               const std::string &currentFolder)
+    : process(installation.Program(arguments), currentFolder) {}
 
 HWND RunningProgram::MainWindow(DWORD milliseconds) {
     return WaitForWindow(process.Id(), Shown::MainTitle, "#32770", milliseconds);

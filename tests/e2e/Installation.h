@@ -65,7 +65,8 @@ private:
 // A running Pelmar.exe and what a user sees of it.
 class RunningProgram {
 public:
-    RunningProgram(const Installation &installation, const std::string &arguments = "");
+    RunningProgram(const Installation &installation, const std::string &arguments = "",
+                   const std::string &currentFolder = "");
     DWORD Id() const { return process.Id(); }
     long Wait(DWORD milliseconds) { return process.Wait(milliseconds); }
     void Kill() { process.Kill(); }

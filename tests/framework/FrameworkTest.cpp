@@ -6,6 +6,8 @@
 #include "resource.h"
 #include <gtest/gtest.h>
 #include <atomic>
+#include <new>
+#include <stdexcept>
 #include <thread>
 
 namespace {
@@ -92,25 +94,12 @@ TEST(Dispatch, AFileErrorLeavingAHandlerIsReportedWithTheStopIconAndTheDialogGoe
     FailingDialog dialog;
     ASSERT_TRUE(dialog.Create(IDD_EPGMAIN_DIALOG));
 
-    // Answers each error message as a user would, until the test is done.
-    std::vector<MessageBoxView> seen;
-    std::atomic<bool> done{false};
-    std::thread answer([&] {
-        while (!done) {
-            HWND box = WaitForWindow(GetCurrentProcessId(), app.Title(), "#32770", 200);
-            if (!box)
-                continue;
-            seen.push_back(ReadMessageBox(box));
-            PostMessageA(box, WM_COMMAND, IDOK, 0);
-            WaitForWindowClosed(box, 5000);
-        }
-    });
+    BoxAnswerer user(app.Title());
     PostMessageA(dialog.m_hWnd, WM_APP, 0, 0);
     PumpMessages(1000);
     SendMessageA(dialog.m_hWnd, WM_APP, 0, 0); // a second failure is reported again, not fatal
     PumpMessages(500);
-    done = true;
-    answer.join();
+    std::vector<MessageBoxView> seen = user.Seen();
 
     ASSERT_EQ(2u, seen.size());
     EXPECT_EQ("framework_tests", seen[0].caption);
@@ -120,6 +109,61 @@ TEST(Dispatch, AFileErrorLeavingAHandlerIsReportedWithTheStopIconAndTheDialogGoe
     EXPECT_EQ((UINT)MB_ICONSTOP, seen[0].icon);
     EXPECT_TRUE(IsWindow(dialog.m_hWnd));
     EXPECT_EQ(2, dialog.handled);
+}
+
+// A dialog whose handler fails in a way that nothing expected.
+class ThrowingDialog : public CDialog {
+public:
+    ThrowingDialog() : CDialog(IDD_VERSION_DIALOG) {}
+
+protected:
+    bool OnMessage(UINT message, WPARAM, LPARAM, LRESULT &) override {
+        if (message == WM_APP)
+            throw std::runtime_error("nothing expected this");
+        return false;
+    }
+};
+
+class UnattendedApp : public CWinApp {
+public:
+    bool IsUnattended() const override { return true; }
+    BOOL InitInstance() override { throw std::bad_alloc(); }
+};
+
+// On i686 an exception that unwinds into the system's frames ends in
+// std::terminate, whose abort message would wait in an unattended run.
+TEST(Dispatch, NoExceptionUnwindsIntoTheSystemAndTheFailureIsToldOnceUnlessUnattended) {
+    {
+        TestApp app;
+        app.SetTitleFromModule();
+        BoxAnswerer user(app.Title());
+        // Thrown in a handler: told, and the dialog ends.
+        ThrowingDialog failing;
+        ASSERT_TRUE(failing.Create(IDD_VERSION_DIALOG));
+        PostMessageA(failing.m_hWnd, WM_APP, 0, 0);
+        PumpMessages(1000);
+        EXPECT_FALSE(IsWindow(failing.m_hWnd));
+        // Thrown in a callback of another library's: the main window is told.
+        ThrowingDialog main;
+        ASSERT_TRUE(main.Create(IDD_VERSION_DIALOG));
+        app.m_pMainWnd = &main;
+        CallWithoutUnwinding([] { throw std::bad_alloc(); });
+        PumpMessages(1000);
+        EXPECT_FALSE(IsWindow(main.m_hWnd));
+        app.m_pMainWnd = nullptr;
+        std::vector<MessageBoxView> seen = user.Seen();
+        ASSERT_EQ(2u, seen.size());
+        for (const MessageBoxView &view : seen) {
+            EXPECT_EQ(UnexpectedErrorText, view.text);
+            EXPECT_EQ((UINT)MB_ICONSTOP, view.icon);
+        }
+    }
+    // Thrown before any dialog, unattended: the program ends and shows nothing.
+    UnattendedApp unattended;
+    unattended.SetTitleFromModule();
+    BoxAnswerer nobody(unattended.Title());
+    EXPECT_EQ(0, CWinApp::Run(GetModuleHandleA(nullptr)));
+    EXPECT_TRUE(nobody.Seen().empty());
 }
 
 // Ends itself when another thread sends it WM_APP.

@@ -1,5 +1,6 @@
 #include "Clock.h"
 #include "Completeness.h"
+#include "StartUpCopy.h"
 #include "StoreTestSupport.h"
 #include <gtest/gtest.h>
 
@@ -43,7 +44,7 @@ TEST_F(CompletenessTest, AllEightDaysOrTodayAndTomorrowNeedNoDecoding) {
     WriteDays("TWO2", {1, 5}); // two days, one of them tomorrow
     EXPECT_EQ(1, CheckDayFiles());
     EXPECT_EQ(3, prefixCount);
-    EXPECT_EQ((std::vector<std::string>{}), ListFolder(Temp()));
+    EXPECT_EQ(std::vector<std::string>{CopyListName}, ListFolder(Temp()));
     EXPECT_EQ(1, CheckDayFiles()); // a second pass counts from zero again
 }
 
@@ -51,12 +52,13 @@ TEST_F(CompletenessTest, UnusualPatternsCountOnlyForStationsTheUserHas) {
     WriteDays("LATE", {2, 3}, "遠くの局"); // not in the channel table: passed over
     WriteDays("MORE", {0, 4, 6}, "ＦＭ表示");
     EXPECT_EQ(1, CheckDayFiles());
-    EXPECT_EQ((std::vector<std::string>{}),
-              ListFolder(Temp())); // each ".tmp" removed after its read
+    EXPECT_EQ(std::vector<std::string>{CopyListName},
+              ListFolder(Temp())); // each ".tmp" removed after its read, and listed before it
+    EXPECT_NE(std::string::npos, ReadWholeFile(Temp(CopyListName)).find(".tmp\r\n"));
 
     WriteDays("MINE", {2, 3}, UsersStation);
     EXPECT_EQ(0, CheckDayFiles());
-    EXPECT_EQ((std::vector<std::string>{}), ListFolder(Temp()));
+    EXPECT_EQ(std::vector<std::string>{CopyListName}, ListFolder(Temp()));
 }
 
 TEST_F(CompletenessTest, AStationWithoutACompleteDayEndsTheJudgementAtOnce) {
@@ -88,6 +90,14 @@ TEST_F(CompletenessTest, VanishedDayFilesComeBackFromTheStartUpCopy) {
     EXPECT_TRUE(FileExists(Adams(old)));
     EXPECT_FALSE(FileExists(Adams("NHK1" + window[5] + ".ept"))); // its companion had no copy
     EXPECT_EQ(1, dayFileCounts[0][5]);
+}
+
+TEST_F(CompletenessTest, ARestoreNeverReplacesADayFileThatAppearedMeanwhile) {
+    std::string file = "NHK1" + window[2] + ".ep1";
+    WriteFile(Temp(file), "the start-up copy");
+    WriteFile(Adams(file), "the receiver's, written since the look");
+    RestoreDayFile(file.c_str());
+    EXPECT_EQ("the receiver's, written since the look", ReadWholeFile(Adams(file)));
 }
 
 TEST_F(CompletenessTest, StationsBeyondTheTablesMakeTheWeekIncomplete) {
@@ -123,7 +133,7 @@ TEST_F(CompletenessTest, StationNamesAreReadWithinTheirBuffer) {
     WriteFile(Adams(file), std::string(58, 'h') + "not a compressed body");
     ReadStationName(file.c_str(), empty);
     EXPECT_STREQ("", empty);
-    EXPECT_EQ((std::vector<std::string>{}), ListFolder(Temp()));
+    EXPECT_EQ(std::vector<std::string>{CopyListName}, ListFolder(Temp()));
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "Clock.h"
+#include "Completeness.h"
 #include "DayFiles.h"
 #include "StoreTestSupport.h"
 #include <gtest/gtest.h>
@@ -78,6 +79,51 @@ TEST_F(PurgeTest, AHeldDayFileKeepsItsSetWhileTheOthersGo) {
     EXPECT_FALSE(FileExists(Adams("HELD0609.ep1")));
     EXPECT_TRUE(FileExists(Adams("HELD0609.ep2")));
     EXPECT_TRUE(FileExists(Adams("HELD0609.ept")));
+}
+
+// A dead battery sets an old PC's clock back by weeks or years; its "today"
+// then lies outside every day set's window.
+TEST_F(PurgeTest, AClockBehindTheDayFilesDeletesNothingAndARightOneStillPurges) {
+    const time_t written = LocalMoment(2026, 12, 11, 9, 0); // by the receiver's clock
+    SetCurrentTime(written);
+    for (const char *date : {"1210", "1211", "1219"})
+        WriteDaySet("NHK1", date);
+    const std::vector<std::string> all = {"NHK11210.ep1", "NHK11210.ep2", "NHK11210.ept",
+                                          "NHK11211.ep1", "NHK11211.ep2", "NHK11211.ept",
+                                          "NHK11219.ep1", "NHK11219.ep2", "NHK11219.ept", "Temp"};
+    SetCurrentTime(written - 31 * 86400);
+    PurgeDayFiles(adams.Path().c_str());
+    EXPECT_EQ(all, ListFolder(adams.Path()));
+
+    // One companion from a clock two days ahead is enough.
+    SetCurrentTime(written);
+    SetFileTimes(Adams("NHK11211.ep2"), written + 2 * 86400);
+    PurgeDayFiles(adams.Path().c_str());
+    EXPECT_EQ(all, ListFolder(adams.Path()));
+
+    // Less than a day behind the newest file is a clock that is right.
+    SetFileTimes(Adams("NHK11211.ep2"), written);
+    SetCurrentTime(written - 23 * 3600);
+    PurgeDayFiles(adams.Path().c_str());
+    EXPECT_EQ((std::vector<std::string>{"NHK11210.ep1", "NHK11210.ep2", "NHK11210.ept",
+                                        "NHK11211.ep1", "NHK11211.ep2", "NHK11211.ept", "Temp"}),
+              ListFolder(adams.Path()));
+}
+
+// The ANSI listing turns the "¥" of a Unicode name into 0x5C: joined to the
+// folder, "SUB¥SUBX1101.ep1" would name a file in the subfolder SUB.
+TEST_F(PurgeTest, ANameThatIsNotOnePathPartIsPassedOver) {
+    SetCurrentTime(LocalMoment(2026, 12, 11));
+    CreateDirectoryA(Adams("SUB").c_str(), nullptr);
+    WriteFile(Adams("SUB\\SUBX1101.ep1"), "a file of the subfolder's");
+    HANDLE file = CreateFileW((Wide(adams.Path()) + L"\\SUB\u00A5SUBX1101.ep1").c_str(),
+                              GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, file);
+    CloseHandle(file);
+    PurgeDayFiles(adams.Path().c_str());
+    EXPECT_TRUE(FileExists(Adams("SUB\\SUBX1101.ep1")));
+    EXPECT_EQ(0, CheckDayFiles()); // no day file at all
+    EXPECT_EQ(0, prefixCount);
 }
 
 TEST_F(PurgeTest, AFolderWithoutDayFilesStaysAsItIs) {

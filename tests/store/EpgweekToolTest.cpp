@@ -1,5 +1,6 @@
 // epgweek run as a separate program, natively, on folders made here.
 #include <sys/stat.h>
+#include "LocalTime.h"
 #include <sys/wait.h>
 #include <unistd.h>
 #include <utime.h>
@@ -89,8 +90,7 @@ protected:
         fields.tm_mon = month - 1;
         fields.tm_mday = day;
         fields.tm_hour = 12;
-        fields.tm_isdst = -1;
-        return mktime(&fields);
+        return LocalMomentOf(fields);
     }
 
     std::string dir, adams, out, err;

@@ -1,6 +1,7 @@
 #include "StoreTestSupport.h"
 #include "Clock.h"
 #include "ReceivedEncoder.h"
+#include "StartUpCopy.h"
 #include <sstream>
 #include <stdexcept>
 
@@ -28,7 +29,7 @@ StoreFixture::StoreFixture() {
     table[0] = {"ＮＨＫ総合", 0};
     table[5] = {"ソフト放送", 1};
     WriteChannelTable(channels.Path(), table);
-    CreateDirectoryA(Temp().c_str(), nullptr);
+    CreateOwnTemp(adams.Path().c_str()); // as the program's start makes it
 }
 
 StoreFixture::~StoreFixture() {

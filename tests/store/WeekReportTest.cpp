@@ -2,6 +2,7 @@
 // and day: the report must reach the pass's verdict, and change nothing.
 #include "Clock.h"
 #include "Completeness.h"
+#include "StartUpCopy.h"
 #include "StoreTestSupport.h"
 #include <gtest/gtest.h>
 #include <functional>
@@ -97,7 +98,7 @@ TEST_F(WeekReportTest, TheReportReachesThePassesVerdictAndChangesNothing) {
         SCOPED_TRACE(c.what);
         RemoveTree(adams.Path());
         CreateDirectoryA(adams.Path().c_str(), nullptr);
-        CreateDirectoryA(Temp().c_str(), nullptr);
+        CreateOwnTemp(adams.Path().c_str());
         c.prepare(*this);
 
         Listing before = List();
@@ -114,6 +115,19 @@ TEST_F(WeekReportTest, TheReportReachesThePassesVerdictAndChangesNothing) {
         }
         EXPECT_EQ(c.complete ? 1 : 0, CheckDayFiles());
     }
+}
+
+TEST_F(WeekReportTest, AClockBehindTheDayFilesIsReportedAndNothingIsPurged) {
+    WriteWeek("AAAA", "Alpha", {0, 1, 2, 3, 4, 5, 6, 7});
+    WriteDaySet("ZZZZ", "1201", "Zulu");
+    for (const char *extension : {".ep1", ".ep2", ".ept"}) // by a clock a month ahead
+        SetFileTimes(Adams(std::string("ZZZZ1201") + extension), CurrentTime() + 31 * 86400);
+    std::string report = Report();
+    EXPECT_NE(std::string::npos,
+              report.find("\"wouldPurge\": [], \"stationsLeftOut\": [], \"clockBehind\": true"))
+        << report;
+    EXPECT_EQ(0, CheckDayFiles());
+    EXPECT_TRUE(FileExists(Adams("ZZZZ1201.ep1"))); // the program agrees
 }
 
 TEST_F(WeekReportTest, PurgeReasonsAndMoreThanTwentyStationsAreReported) {

@@ -1,6 +1,7 @@
 #include "DialogFixture.h"
 #include "Clock.h"
 #include "ReceivedEncoder.h"
+#include "StartUpCopy.h"
 #include "WakeplanStore.h"
 #include "resource.h"
 #include <cstdio>
@@ -43,7 +44,7 @@ void DialogFixture::SetUp() {
     SetRegistryText(HKEY_LOCAL_MACHINE, EpgKeyPath, "EPG data", epgData.Path());
     SetRegistryText(HKEY_LOCAL_MACHINE, ChannelKeyPath, "Install Path", channels.Path());
     WriteChannelTable(channels.Path(), {{"Station", 1}});
-    CreateDirectoryA((adams / "Temp").c_str(), nullptr);
+    CreateOwnTemp(adams.Path().c_str()); // as the program's start makes it
     acquire = AcquireContext{};
     ResetCurrentTime();
     bool created = dialog.Create(IDD_EPGMAIN_DIALOG);

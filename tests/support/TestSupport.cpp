@@ -1,4 +1,5 @@
 #include "TestSupport.h"
+#include "LocalTime.h"
 #include <algorithm>
 #include <cstring>
 #include <stdexcept>
@@ -72,7 +73,9 @@ void RemoveTree(const std::string &path) {
             if (name == "." || name == "..")
                 continue;
             std::string child = path + "\\" + name;
-            if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            if (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+                RemoveFolderLink(child);
+            } else if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
                 RemoveTree(child);
             } else {
                 SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -82,6 +85,96 @@ void RemoveTree(const std::string &path) {
         FindClose(search);
     }
     RemoveDirectoryA(path.c_str());
+}
+
+void MirrorFolder(const std::string &from, const std::string &to) {
+    CreateDirectoryA(to.c_str(), nullptr);
+    for (const std::string &name : ListFolder(from)) {
+        std::string source = from + "\\" + name, target = to + "\\" + name;
+        if (FolderExists(source))
+            MirrorFolder(source, target);
+        else
+            CopyFileA(source.c_str(), target.c_str(), FALSE);
+    }
+}
+
+namespace {
+std::wstring Wide(const std::string &text, UINT codePage);
+} // namespace
+
+std::wstring Wide(const std::string &text) {
+    return Wide(text, 932);
+}
+
+namespace {
+std::wstring Wide(const std::string &text, UINT codePage) {
+    int units = MultiByteToWideChar(codePage, 0, text.c_str(), -1, nullptr, 0);
+    std::wstring wide(units > 0 ? units : 1, L'\0');
+    MultiByteToWideChar(codePage, 0, text.c_str(), -1, &wide[0], units);
+    wide.resize(wide.size() - 1);
+    return wide;
+}
+
+typedef char *(CDECL *UnixFileNameCall)(LPCWSTR);
+
+// Wine's conversion of a Windows path into the host's, or null on Windows.
+UnixFileNameCall UnixFileName() {
+    return reinterpret_cast<UnixFileNameCall>(reinterpret_cast<void *>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+}
+
+// Runs a program of the host (as Wine starts one) on host paths of Windows paths.
+bool RunOnHostPaths(const wchar_t *program, const std::vector<std::string> &paths) {
+    std::wstring command = program;
+    for (const std::string &path : paths) {
+        char *name = UnixFileName()(Wide(path, 932).c_str());
+        if (!name)
+            return false;
+        command += L" \"" + Wide(name, CP_UTF8) + L"\"";
+        HeapFree(GetProcessHeap(), 0, name);
+    }
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &info))
+        return false;
+    WaitForSingleObject(info.hProcess, 10000);
+    CloseHandle(info.hThread);
+    CloseHandle(info.hProcess);
+    return true;
+}
+} // namespace
+
+namespace {
+bool IsLink(const std::string &path) {
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+// A host program that Wine starts may still run when its process handle
+// says it has ended: its effect is waited for.
+bool WaitForLink(const std::string &path, bool present) {
+    for (int waited = 0; IsLink(path) != present; waited += 20) {
+        if (waited >= 10000)
+            return false;
+        Sleep(20);
+    }
+    return true;
+}
+} // namespace
+
+bool MakeFolderLink(const std::string &link, const std::string &target) {
+    if (!UnixFileName())
+        return CreateSymbolicLinkA(link.c_str(), target.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY);
+    return RunOnHostPaths(L"Z:\\bin\\ln -s", {target, link}) && WaitForLink(link, true);
+}
+
+void RemoveFolderLink(const std::string &link) {
+    if (!UnixFileName())
+        RemoveDirectoryA(link.c_str());
+    else if (RunOnHostPaths(L"Z:\\bin\\rm", {link})) // Wine removes no link
+        WaitForLink(link, false);
 }
 
 void WriteFile(const std::string &path, const std::string &content) {
@@ -163,13 +256,13 @@ std::string BinFolder() {
     return path.substr(0, path.find_last_of('\\'));
 }
 
-ChildProcess::ChildProcess(const std::string &commandLine) {
+ChildProcess::ChildProcess(const std::string &commandLine, const std::string &currentFolder) {
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     std::vector<char> line(commandLine.begin(), commandLine.end());
     line.push_back('\0');
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &info))
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        currentFolder.empty() ? nullptr : currentFolder.c_str(), &startup, &info))
         throw std::runtime_error("cannot start " + commandLine);
 }
 
@@ -434,6 +527,39 @@ LRESULT CALLBACK DialogWatch::Created(int code, WPARAM wParam, LPARAM lParam) {
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
+BoxAnswerer::BoxAnswerer(const std::string &caption) : caption(caption) {
+    thread = CreateThread(nullptr, 0, Answer, this, 0, nullptr);
+    if (!thread)
+        throw std::runtime_error("cannot start the box answerer");
+}
+
+BoxAnswerer::~BoxAnswerer() {
+    Seen();
+}
+
+std::vector<MessageBoxView> BoxAnswerer::Seen() {
+    if (thread) {
+        done = true;
+        WaitForSingleObject(thread, INFINITE);
+        CloseHandle(thread);
+        thread = nullptr;
+    }
+    return seen;
+}
+
+DWORD WINAPI BoxAnswerer::Answer(void *self) {
+    BoxAnswerer &answerer = *static_cast<BoxAnswerer *>(self);
+    while (!answerer.done) {
+        HWND box = WaitForWindow(GetCurrentProcessId(), answerer.caption, "#32770", 200);
+        if (!box)
+            continue;
+        answerer.seen.push_back(ReadMessageBox(box));
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+        WaitForWindowClosed(box, 5000);
+    }
+    return 0;
+}
+
 void ClickButton(HWND window, int id) {
     PostMessageA(GetDlgItem(window, id), BM_CLICK, 0, 0);
 }
@@ -457,8 +583,7 @@ time_t LocalMoment(int year, int month, int day, int hour, int minute) {
     fields.tm_mday = day;
     fields.tm_hour = hour;
     fields.tm_min = minute;
-    fields.tm_isdst = -1;
-    return mktime(&fields);
+    return LocalMomentOf(fields);
 }
 
 void SetFileTimes(const std::string &path, time_t moment) {

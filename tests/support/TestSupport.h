@@ -50,7 +50,19 @@ private:
     std::string path;
 };
 
+// Removes a folder with everything in it; a link in it goes without what it leads to.
 void RemoveTree(const std::string &path);
+// Copies a folder's files and subfolders into another (made if missing),
+// with their attributes and times of last write.
+void MirrorFolder(const std::string &from, const std::string &to);
+// Code page 932 text as UTF-16.
+std::wstring Wide(const std::string &text);
+// Makes link a symbolic link to the folder target. Wine's own calls make
+// none (its CreateSymbolicLinkA does nothing), but it shows the host's
+// links as reparse points, so under Wine the host's "ln" makes it. False
+// when no link could be made.
+bool MakeFolderLink(const std::string &link, const std::string &target);
+void RemoveFolderLink(const std::string &link);
 void WriteFile(const std::string &path, const std::string &content);
 std::string ReadWholeFile(const std::string &path);
 bool FileExists(const std::string &path);
@@ -88,7 +100,8 @@ std::string BinFolder();
 // A program started for a test; killed at the end if still running.
 class ChildProcess {
 public:
-    explicit ChildProcess(const std::string &commandLine);
+    // Started in currentFolder, or in the test's own current folder.
+    explicit ChildProcess(const std::string &commandLine, const std::string &currentFolder = "");
     ~ChildProcess();
     // The exit code, or -1 when the process has not ended within the time.
     long Wait(DWORD milliseconds);
@@ -163,6 +176,25 @@ private:
     bool answer;
     std::function<void(HWND)> onCreate;
     int count = 0;
+};
+// Answers, on a thread of its own, every message box with this caption that
+// the process shows while it lives, as a user would; what they showed is
+// read when it is over.
+class BoxAnswerer {
+public:
+    explicit BoxAnswerer(const std::string &caption);
+    ~BoxAnswerer();
+    BoxAnswerer(const BoxAnswerer &) = delete;
+    BoxAnswerer &operator=(const BoxAnswerer &) = delete;
+    // Stops answering and returns what was seen.
+    std::vector<MessageBoxView> Seen();
+
+private:
+    std::string caption;
+    std::vector<MessageBoxView> seen;
+    volatile bool done = false;
+    HANDLE thread = nullptr;
+    static DWORD WINAPI Answer(void *self);
 };
 // Presses a button of a window in another process.
 void ClickButton(HWND window, int id);

@@ -1,9 +1,11 @@
 // The whole dialog in the test's own process, for what cannot be seen or
 // waited for from outside: an automatic run's end by the tick count, the window menu.
+#include "App.h"
 #include "Clock.h"
 #include "DialogFixture.h"
 #include "Rivolink.h"
 #include "resource.h"
+#include <stdexcept>
 
 namespace {
 
@@ -93,6 +95,51 @@ TEST_F(EndPathsTest, AnAutomaticRunEndsThirtyMinutesAfterItsStartByTheTickCountA
     EXPECT_EQ((std::vector<uint16_t>{2027, 3, 4, 10, 0, 0, 0, 0}),
               std::vector<uint16_t>(stored.nextStart, stored.nextStart + 8));
     EXPECT_EQ(6, StoredTable().entries[0].startHour);
+}
+
+// A handler that fails in a way that nothing expected.
+class FailingRun : public COpenDialog {
+protected:
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT &result) override {
+        if (message == WM_APP + 1)
+            throw std::runtime_error("nothing expected this");
+        return COpenDialog::OnMessage(message, wParam, lParam, result);
+    }
+};
+
+class TestApp : public CWinApp {};
+
+// Whatever fails, the run ends with the receiver stopped and the tuner free:
+// silently when unattended, with one message for a user.
+TEST_F(EndPathsTest, AFailureThatNothingExpectedEndsTheRunWithTheTunerGivenBack) {
+    TestApp app;
+    app.SetTitleFromModule();
+    WriteGuideData(time(nullptr)); // today's: a manual start has no message of its own
+    WriteSchedule(ScheduleRecords(HourlyWindows(6, 8)));
+    for (uint32_t automatic : {1u, 0u}) {
+        SCOPED_TRACE(automatic ? "automatic" : "manual");
+        acquire = AcquireContext{};
+        acquire.adamsChannel = 6;
+        acquire.autoMode = automatic;
+        BoxAnswerer user(app.Title());
+        FailingRun run;
+        ASSERT_TRUE(run.Create(IDD_EPGMAIN_DIALOG));
+        ASSERT_EQ(1u, acquire.receiverRunning);
+        PostMessageA(run.m_hWnd, WM_APP + 1, 0, 0);
+        PumpMessages(1500);
+        EXPECT_FALSE(IsWindow(run.m_hWnd));
+        EXPECT_EQ(0u, acquire.tunerHeld);
+        EXPECT_TRUE(TunerIsFree());
+        EXPECT_EQ(nullptr, FindWindowA(nullptr, "DataCast - NORVELL"));
+        std::vector<MessageBoxView> seen = user.Seen();
+        if (automatic) {
+            EXPECT_TRUE(seen.empty());
+        } else {
+            ASSERT_EQ(1u, seen.size());
+            EXPECT_EQ("予期しないエラーが発生したため、EPGデータの取得を中止します。", seen[0].text);
+            EXPECT_EQ((UINT)MB_ICONSTOP, seen[0].icon);
+        }
+    }
 }
 
 TEST_F(EndPathsTest, AManualStartWithTodaysDataShowsTheStoredChoiceAndStartsNoTimer) {

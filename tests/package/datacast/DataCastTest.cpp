@@ -1,4 +1,5 @@
 #include "ReceivedCheck.h"
+#include "LocalTime.h"
 #include "TestSupport.h"
 #include <gtest/gtest.h>
 #include <cstdio>
@@ -35,7 +36,9 @@ std::vector<std::string> WeekDateFields() {
     for (int d = 0; d < 8; ++d) {
         time_t day = now + d * 86400;
         char field[8];
-        strftime(field, sizeof field, "%m%d", localtime(&day));
+        tm local;
+        LocalFields(day, local);
+        strftime(field, sizeof field, "%m%d", &local);
         fields.push_back(field);
     }
     return fields;
