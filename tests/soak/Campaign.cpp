@@ -1,10 +1,21 @@
 // The campaign's installation and what each run sets up and undoes: the
 // day's state of the folders, a "Temp" left behind, the faults.
 #include "Campaign.h"
+#include "LocalTime.h"
 #include "Reception.h"
+#include "StartUpCopy.h"
 #include <stdexcept>
 
 namespace {
+// When a file was last written; 0 when it is not there.
+time_t WrittenAt(const std::string &path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
+        return 0;
+    ULARGE_INTEGER ticks = {{data.ftLastWriteTime.dwLowDateTime, data.ftLastWriteTime.dwHighDateTime}};
+    return (time_t)(ticks.QuadPart / 10000000ULL - 11644473600ULL);
+}
+
 const char StandInsKey[] = "Software\\PackageStandIns\\";
 const char *const schedulerSwitches[] = {"FailRead", "FailWrite", "FailSet"};
 const char *const tunerSwitches[] = {"FailOpenEx", "FailOpenResource", "FailSetChannel"};
@@ -31,7 +42,7 @@ void WriteDaySet(const std::string &base, const std::string &name, int edition) 
 }
 } // namespace
 
-Campaign::Campaign() {
+Campaign::Campaign(const Drives &drives) : drives(drives), adams(installation.adams.Path()) {
     for (const std::string &station : stations)
         prefixes.push_back(station.substr(0, 4));
     windows = broadcastWindows;
@@ -52,7 +63,7 @@ void Campaign::LearnReceiverFiles() {
     for (int day = 0; day < 8; ++day) {
         time_t moment = time(nullptr) + (time_t)day * 86400;
         tm fields;
-        localtime_s(&fields, &moment);
+        LocalFields(moment, fields);
         DayDate date = {fields.tm_year + 1900, fields.tm_mon + 1, fields.tm_mday, {}};
         snprintf(date.field, sizeof date.field, "%02d%02d", date.month, date.day);
         for (const std::string &station : stations) {
@@ -105,23 +116,91 @@ void Campaign::PrepareDay(const Draw &draw) {
 
 // "Temp" as a run that was killed long ago left it: copies of some day files
 // in an older edition, one of them read-only as its original was, and a
-// copy of a day set that has since gone from the folder.
+// copy of a day set that has since gone from the folder; its list names them.
 void Campaign::PlantStaleTemp(const Draw &draw) {
     std::string temp = installation.adams / "Temp";
     CreateDirectoryA(temp.c_str(), nullptr);
     std::vector<std::string> files = DayFilesOf(installation.adams.Path());
+    std::vector<std::string> bases;
     uint32_t pick = draw.choice >> 3;
-    for (int i = 0; i < 3 && !files.empty(); ++i, pick /= 7) {
-        const std::string &name = files[pick % files.size()];
-        std::string base = name.substr(0, 8);
-        WriteDaySet(temp + "\\" + base, StationName(base.substr(0, 4)), edition - 100);
-        if (i == 0)
-            SetFileAttributesA((temp + "\\" + name).c_str(), FILE_ATTRIBUTE_READONLY);
-    }
+    for (int i = 0; i < 3 && !files.empty(); ++i, pick /= 7)
+        bases.push_back(files[pick % files.size()].substr(0, 8));
     // The day that may not have been sent again (PrepareDay).
     const std::string &station = stations[(draw.choice >> 20) % stations.size()];
-    WriteDaySet(temp + "\\" + station.substr(0, 4) + DateField(draw.choice % 8), station.substr(5),
-                edition - 100);
+    bases.push_back(station.substr(0, 4) + DateField(draw.choice % 8));
+    std::string list = FileExists(temp + "\\" + CopyListName)
+                           ? ReadWholeFile(temp + "\\" + CopyListName)
+                           : std::string();
+    for (const std::string &base : bases)
+        for (const char *extension : {".ep1", ".ep2", ".ept"})
+            list += "\r\n" + base + extension;
+    WriteFile(temp + "\\" + CopyListName, list + "\r\n");
+    for (size_t i = 0; i < bases.size(); ++i) {
+        std::string copy = temp + "\\" + bases[i];
+        SetFileAttributesA((copy + ".ep1").c_str(), FILE_ATTRIBUTE_NORMAL);
+        WriteDaySet(copy, StationName(bases[i].substr(0, 4)), edition - 100);
+        if (i == 0)
+            SetFileAttributesA((copy + ".ep1").c_str(), FILE_ATTRIBUTE_READONLY);
+    }
+}
+
+// A user's own files in a folder's "Temp": another program's log, and a
+// file named as a day file is.
+void Campaign::PlantUsersFiles(const std::string &folder) {
+    std::string temp = folder + "\\Temp";
+    CreateDirectoryA(temp.c_str(), nullptr);
+    const std::pair<const char *, const char *> files[] = {
+        {"setup.log", "another program's log"}, {"NHK11201.ep1", "the user's own copy"}};
+    for (const auto &file : files) {
+        std::string path = temp + "\\" + file.first;
+        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        WriteFile(path, file.second + std::to_string(edition));
+        usersFiles[path] = Digest(ReadWholeFile(path));
+    }
+}
+
+// The clock a month behind, as day files that it sees written a month
+// ahead: every third day file of the folder.
+void Campaign::WriteAhead() {
+    std::vector<std::string> files = DayFilesOf(adams);
+    for (size_t i = 0; i < files.size(); i += 3) {
+        std::string path = adams + "\\" + files[i];
+        aheadFiles.push_back({path, WrittenAt(path)});
+        SetFileTimes(path, time(nullptr) + 31 * 86400);
+    }
+}
+
+// The ADAMS folder moves to the small drive for the run.
+void Campaign::MoveToSmallDrive() {
+    adams = drives.small + "\\ADAMS-表示";
+    RemoveTree(adams);
+    MirrorFolder(installation.adams.Path(), adams);
+    SetRegistryText(HKEY_CURRENT_USER, AdamsKeyPath, "Adams-E", adams);
+}
+
+// The small drive is filled to leave only the drawn room.
+void Campaign::FillSmallDrive(const Draw &draw) {
+    ULARGE_INTEGER free = {};
+    GetDiskFreeSpaceExA((drives.small + "\\").c_str(), &free, nullptr, nullptr);
+    if (free.QuadPart > draw.freeRoom)
+        WriteFile(drives.small + "\\ballast", std::string(free.QuadPart - draw.freeRoom, 'b'));
+}
+
+void Campaign::MoveBack() {
+    DeleteFileA((drives.small + "\\ballast").c_str());
+    RemoveTree(installation.adams.Path());
+    CreateDirectoryA(installation.adams.Path().c_str(), nullptr);
+    MirrorFolder(adams, installation.adams.Path());
+    RemoveTree(adams);
+    adams = installation.adams.Path();
+}
+
+bool Campaign::CanMake(unsigned fault) const {
+    if (fault == FaultAdamsRoot)
+        return !drives.root.empty();
+    if (fault == FaultFullDisk)
+        return !drives.small.empty();
+    return true;
 }
 
 void Campaign::ApplyFaults(const Draw &draw) {
@@ -139,8 +218,18 @@ void Campaign::ApplyFaults(const Draw &draw) {
         if (draw.Has(FaultScheduleRead + i))
             installation.SetSwitch("Wakeplan", schedulerSwitches[i], draw.failureResult);
     }
-    if (draw.Has(FaultNoReceiver))
+    if (draw.Has(FaultNoReceiver) || draw.Has(FaultPlantedReceiver))
         DeleteFileA((installation.programFolder / "DataCast.exe").c_str());
+    if (draw.Has(FaultPlantedReceiver)) {
+        downloads = "C:\\pelmar-soak-downloads";
+        CreateDirectoryA(downloads.c_str(), nullptr);
+        CopyFileA((BinFolder() + "\\DataCast.exe").c_str(), (downloads + "\\DataCast.exe").c_str(),
+                  FALSE);
+    }
+    for (unsigned hang : {FaultHangInStart, FaultHangInStop})
+        if (draw.Has(hang))
+            installation.SetSwitch("DataCast", hang == FaultHangInStart ? "HangInStart" : "HangInStop",
+                                   1);
     if (draw.Has(FaultStaleTemp))
         PlantStaleTemp(draw);
     if (draw.Has(FaultNoAdamsValue))
@@ -152,6 +241,22 @@ void Campaign::ApplyFaults(const Draw &draw) {
         channelTable = ReadWholeFile(installation.channels / "ChTable.dat");
         WriteChannelTable(installation.channels.Path(), std::vector<TestChannel>(12));
     }
+    if (draw.Has(FaultAdamsRoot)) {
+        // The root holds the user's files, and a Temp of the user's.
+        adams = drives.root;
+        WriteFile(adams + "\\notes.txt", "the user's notes");
+        usersFiles[adams + "\\notes.txt"] = Digest(ReadWholeFile(adams + "\\notes.txt"));
+        PlantUsersFiles(adams);
+        SetRegistryText(HKEY_CURRENT_USER, AdamsKeyPath, "Adams-E", adams + "\\");
+    }
+    if (draw.Has(FaultFullDisk))
+        MoveToSmallDrive();
+    if (draw.Has(FaultClockBehind))
+        WriteAhead();
+    if (draw.Has(FaultUsersTemp))
+        PlantUsersFiles(draw.Has(FaultAdamsRoot) ? installation.adams.Path() : adams);
+    if (draw.Has(FaultFullDisk))
+        FillSmallDrive(draw);
 }
 
 void Campaign::UndoFaults(const Draw &draw) {
@@ -165,10 +270,41 @@ void Campaign::UndoFaults(const Draw &draw) {
         otherHolder->Kill();
         otherHolder.reset();
     }
-    if (draw.Has(FaultNoReceiver))
+    for (const char *hang : {"HangInStart", "HangInStop"})
+        RegDeleteKeyValueA(HKEY_CURRENT_USER, (std::string(StandInsKey) + "DataCast").c_str(), hang);
+    if (draw.Has(FaultNoReceiver) || draw.Has(FaultPlantedReceiver))
         CopyFileA((BinFolder() + "\\DataCast.exe").c_str(),
                   (installation.programFolder / "DataCast.exe").c_str(), FALSE);
-    if (draw.Has(FaultNoAdamsValue) || draw.Has(FaultMissingAdamsFolder))
+    if (!downloads.empty())
+        RemoveTree(downloads);
+    downloads.clear();
+    // The clock is right again: what was written ahead is dated as it was,
+    // unless the receiver has written it anew.
+    for (const auto &file : aheadFiles)
+        if (WrittenAt(file.first) > time(nullptr) + 86400)
+            SetFileTimes(file.first, file.second);
+    aheadFiles.clear();
+    // The user takes their files away again; an empty Temp that is nobody's goes too.
+    for (const auto &file : usersFiles) {
+        SetFileAttributesA(file.first.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(file.first.c_str());
+    }
+    if (!usersFiles.empty())
+        for (const std::string &folder : {installation.adams.Path(), adams, drives.root})
+            if (!folder.empty() && !FileExists(folder + "\\Temp\\" + CopyListName))
+                RemoveDirectoryA((folder + "\\Temp").c_str());
+    usersFiles.clear();
+    if (draw.Has(FaultAdamsRoot)) {
+        // What the receiver wrote into the root goes as well.
+        for (const std::string &name : ListFolder(drives.root))
+            if (name != "Temp")
+                DeleteFileA((drives.root + "\\" + name).c_str());
+        adams = installation.adams.Path();
+    }
+    if (draw.Has(FaultFullDisk) && adams != installation.adams.Path())
+        MoveBack();
+    if (draw.Has(FaultNoAdamsValue) || draw.Has(FaultMissingAdamsFolder) ||
+        draw.Has(FaultAdamsRoot) || draw.Has(FaultFullDisk))
         SetRegistryText(HKEY_CURRENT_USER, AdamsKeyPath, "Adams-E", installation.adams.Path());
     if (!channelTable.empty())
         WriteFile(installation.channels / "ChTable.dat", channelTable);
@@ -199,7 +335,7 @@ void Campaign::RunChecked(const Draw &draw, RunRecord &record) {
     PrepareDay(draw);
     LearnReceiverFiles();
     ApplyFaults(draw);
-    adamsBefore = ReadFolderState(installation.adams.Path());
+    adamsBefore = ReadFolderState(adams);
     epgDataBefore = ReadFolderState(installation.epgData.Path());
     epgTempBefore = ReadFolderState(installation.epgTemp.Path());
     channelTableBefore = ReadWholeFile(installation.channels / "ChTable.dat");
@@ -208,7 +344,7 @@ void Campaign::RunChecked(const Draw &draw, RunRecord &record) {
     receiverLogSize = installation.ReceiverLog().size();
     runStarted = time(nullptr);
     {
-        RunningProgram program(installation, draw.mode == Mode::Auto ? "Auto" : "");
+        RunningProgram program(installation, draw.mode == Mode::Auto ? "Auto" : "", downloads);
         record.processId = program.Id();
         Drive(draw, program, record);
     }

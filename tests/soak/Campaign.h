@@ -33,6 +33,13 @@ enum Fault : unsigned {
     FaultNoAdamsValue,      // the ADAMS folder's registry value is missing
     FaultMissingAdamsFolder,// ... names a folder that does not exist
     FaultNoAdamsChannel,    // the channel table marks no ADAMS channel
+    FaultHangInStart,       // the receiver hangs inside its start message (1827)
+    FaultHangInStop,        // ... inside its stop message (1826)
+    FaultPlantedReceiver,   // no receiver beside the program, one in the current folder
+    FaultAdamsRoot,         // the ADAMS value names a drive's root, with a user's files
+    FaultUsersTemp,         // a user's files in the ADAMS folder's "Temp"
+    FaultClockBehind,       // the clock a month behind: day files written ahead of it
+    FaultFullDisk,          // the ADAMS folder on a small drive that runs full
     FaultCount
 };
 const char *FaultName(unsigned fault);
@@ -52,6 +59,7 @@ struct Draw {
     bool request = false;        // a manual run: a viewer asks before the user acts
     DWORD endAfter = 0;          // milliseconds after the dialog appears
     DWORD receiverKillAfter = 0; // FaultReceiverKilled: milliseconds after the dialog
+    DWORD freeRoom = 0;          // FaultFullDisk: bytes left free on the small drive
     uint32_t choice = 0;         // further choices: files, stations, list items
 
     bool Has(unsigned fault) const { return (faults >> fault) & 1; }
@@ -90,10 +98,20 @@ bool IsDayFileName(const std::string &name);
 std::vector<std::string> DayFilesOf(const std::string &folder);
 std::string Lower(std::string text);
 
+// The drives that scripts/soak maps for the world's faults: a folder whose
+// root the ADAMS value may name, and a small drive that runs full. Empty
+// when not mapped; the faults that need them are then not drawn.
+struct Drives {
+    std::string root;  // "R:"
+    std::string small; // "S:"
+};
+
 // The installation and the campaign's knowledge of it from run to run.
 class Campaign {
 public:
-    Campaign();
+    explicit Campaign(const Drives &drives);
+    // Whether a drawn fault can be made here (its drive is mapped).
+    bool CanMake(unsigned fault) const;
     // Runs one draw: prepares it, runs the program, checks the invariants.
     RunRecord Run(const Draw &draw);
 
@@ -112,9 +130,20 @@ private:
     void PowerCut(RunningProgram &program, RunRecord &record);
     void ApplyEndFaults(const Draw &draw, RunRecord &record);
     void ReleaseEndFaults();
+    void PlantUsersFiles(const std::string &folder);
+    void WriteAhead();
+    void MoveToSmallDrive();
+    void FillSmallDrive(const Draw &draw);
+    void MoveBack();
     void Check(const Draw &draw, RunRecord &record);
+    void CheckUsersFiles(RunRecord &record) const;
 
     Installation installation;
+    Drives drives;
+    std::string adams;     // the run's ADAMS folder: the installation's, or on a drive
+    std::string downloads; // a current folder that holds a program named like the receiver
+    std::map<std::string, uint64_t> usersFiles;                // path -> digest
+    std::vector<std::pair<std::string, time_t>> aheadFiles; // path -> last write before
     std::vector<std::string> prefixes; // the broadcast's stations
     std::vector<Window> windows;       // the broadcast's windows
     std::map<std::string, uint64_t> receiverDigests; // day file name -> what the receiver writes

@@ -7,6 +7,8 @@
 // I1 (the run ends by itself, no message box waits unattended) is seen
 // while the run is driven.
 #include "Campaign.h"
+#include "ReceivedCheck.h"
+#include "LocalTime.h"
 #include <algorithm>
 #include <sstream>
 
@@ -32,7 +34,7 @@ const FileState *Find(const FolderState &folder, const std::string &name) {
 // The date field "MMDD" of a moment.
 std::string DateFieldAt(time_t moment) {
     tm fields;
-    localtime_s(&fields, &moment);
+    LocalFields(moment, fields);
     char field[8];
     snprintf(field, sizeof field, "%02d%02d", fields.tm_mon + 1, fields.tm_mday);
     return field;
@@ -117,35 +119,37 @@ FolderState ReadFolderState(const std::string &folder) {
 void Campaign::Check(const Draw &draw, RunRecord &record) {
     auto broke = [&](const std::string &what) { record.breaks.push_back(what); };
     time_t now = time(nullptr);
-    FolderState adams = ReadFolderState(installation.adams.Path());
+    FolderState after = ReadFolderState(adams);
 
     // I2: every file that was there is there, but for the day sets that the
     // purge removes: dated outside the window, or with an ".ep1" older
-    // than ten days.
+    // than ten days; with the clock behind the day files, none.
     std::vector<std::string> window;
     for (time_t moment : {runStarted, now})
         for (int day = 0; day < 8; ++day)
             window.push_back(DateFieldAt(moment + (time_t)day * 86400));
     for (const auto &entry : adamsBefore) {
         const std::string &name = entry.first;
-        if (Find(adams, name) || name.compare(0, 10, "~DataCast-") == 0)
+        if (Find(after, name) || name.compare(0, 10, "~DataCast-") == 0)
             continue;
         bool purged = false;
         if (IsDayFileName(name)) {
             const FileState *leader = Find(adamsBefore, name.substr(0, 8) + ".ep1");
             bool outside = std::find(window.begin(), window.end(), name.substr(4, 4)) == window.end();
             bool aged = leader && leader->written < Ticks(now - 10 * 86400);
-            purged = leader && (outside || aged);
+            purged = leader && (outside || aged) && !draw.Has(FaultClockBehind);
         }
         if (!purged)
-            broke("I2: " + name + " was lost from the ADAMS folder");
+            broke("I2: " + name + " was lost from the ADAMS folder" +
+                  (draw.Has(FaultClockBehind) ? ", with the clock behind" : ""));
     }
     std::vector<std::string> written;
     bool guideDataMarked = false;
     ReceiverFiles(record.receiverLog, prefixes, runStarted, written, guideDataMarked);
     for (const std::string &name : written)
-        if (!Find(adams, name))
+        if (!Find(after, name))
             broke("I2: the receiver's " + name + " is gone");
+    CheckUsersFiles(record);
     FolderState epgData = ReadFolderState(installation.epgData.Path());
     for (const FolderState *side : {&epgDataBefore, &epgData})
         for (const auto &entry : *side) {
@@ -176,15 +180,25 @@ void Campaign::Check(const Draw &draw, RunRecord &record) {
     // of a file that went while the program was not running.)
     // A run that knows no ADAMS folder, or ends at the channel message before
     // its start-up copy, leaves Temp as it found it.
-    bool adamsKnown = !draw.Has(FaultNoAdamsValue) && !draw.Has(FaultMissingAdamsFolder);
-    std::string temp = installation.adams / "Temp";
+    // A Temp that holds a user's files stays, and so does one that is not the program's.
+    bool adamsKnown = !draw.Has(FaultNoAdamsValue) && !draw.Has(FaultMissingAdamsFolder) &&
+                      !draw.Has(FaultAdamsRoot);
+    std::string temp = adams + "\\Temp";
     if (!record.killed && adamsKnown && !record.channelMessage && !record.tempFileHeld &&
-        FolderExists(temp))
+        !draw.Has(FaultUsersTemp) && FolderExists(temp))
         broke("I3: Temp is still there after a run that ended normally, with " +
               Names(ReadFolderState(temp)));
-    for (const auto &entry : adams) {
+    // Every day file that the run wrote or brought back is whole: a copy that
+    // a full disk cut short would count as received.
+    for (const auto &entry : after) {
         const FileState *before = Find(adamsBefore, entry.first);
-        if (!IsDayFileName(entry.first) || !before || before->digest == entry.second.digest)
+        if (!IsDayFileName(entry.first) || entry.second.digest == 0 ||
+            (before && before->digest == entry.second.digest))
+            continue;
+        std::string content;
+        if (!DecodeForCheck(ReadWholeFile(adams + "\\" + entry.first), DayFileHeader, true, content))
+            broke("I3: " + entry.first + " is not whole: it does not decode");
+        if (!before)
             continue;
         auto received = receiverDigests.find(Lower(entry.first));
         if (received == receiverDigests.end() || received->second != entry.second.digest)
@@ -256,6 +270,8 @@ void Campaign::Check(const Draw &draw, RunRecord &record) {
     if (tuner.find("registration: process " + std::to_string(record.processId) + " ") !=
         std::string::npos)
         broke("I5: the program's registration outlived it");
+    if (draw.Has(FaultPlantedReceiver) && !LogLines(record.receiverLog, " start ").empty())
+        broke("I5: the program named like the receiver in the current folder was started");
     if (HWND receiver = FindWindowA(nullptr, ReceiverTitle)) {
         broke("I5: the receiver still runs after the program ended");
         PostMessageA(receiver, WM_CLOSE, 0, 0);
@@ -267,4 +283,12 @@ void Campaign::Check(const Draw &draw, RunRecord &record) {
         broke("I6: the single-instance mutex outlived its process");
         CloseHandle(mutex);
     }
+}
+
+// I2: every file that a user put in a Temp, or beside it in a drive's root, is there as it was.
+void Campaign::CheckUsersFiles(RunRecord &record) const {
+    for (const auto &file : usersFiles)
+        if (!FileExists(file.first) || Digest(ReadWholeFile(file.first)) != file.second)
+            record.breaks.push_back("I2: the user's " + file.first +
+                                    (FileExists(file.first) ? " was changed" : " was deleted"));
 }

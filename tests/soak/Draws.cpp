@@ -9,10 +9,13 @@ const char *const faultNames[FaultCount] = {
     "schedule read fails",  "schedule write fails", "schedule set fails",  "no receiver",
     "receiver killed",      "day file held open",   "day file read-only",  "Temp file held open",
     "stale Temp left",      "no ADAMS value",       "ADAMS folder missing", "no ADAMS channel",
+    "receiver hangs 1827",  "receiver hangs 1826",  "receiver only in cwd", "ADAMS value a root",
+    "user's files in Temp", "clock a month behind", "full disk",
 };
 
 // How often each fault is drawn, in percent.
-const int faultChances[FaultCount] = {8, 8, 10, 8, 8, 8, 8, 6, 14, 14, 12, 10, 15, 5, 5, 4};
+const int faultChances[FaultCount] = {8, 8, 10, 8, 8, 8, 8, 6, 14, 14, 12, 10,
+                                      15, 5, 5, 4, 6, 6, 5, 5, 10, 8, 10};
 } // namespace
 
 const char *FaultName(unsigned fault) {
@@ -43,8 +46,16 @@ Draw DrawRun(uint32_t seed, int run) {
     for (unsigned fault = 0; fault < FaultCount; ++fault)
         if (percent(faultChances[fault]))
             draw.faults |= 1u << fault;
-    if (draw.Has(FaultNoAdamsValue))
-        draw.faults &= ~(1u << FaultMissingAdamsFolder);
+    // One ADAMS value a run: missing, a missing folder, a root, or on the small drive.
+    const unsigned values[] = {FaultNoAdamsValue, FaultMissingAdamsFolder, FaultAdamsRoot,
+                               FaultFullDisk};
+    for (unsigned i = 0; i < 4; ++i)
+        if (draw.Has(values[i]))
+            for (unsigned later = i + 1; later < 4; ++later)
+                draw.faults &= ~(1u << values[later]);
+    // The receiver in the current folder is the only one, so it hangs nowhere.
+    if (draw.Has(FaultPlantedReceiver) || draw.Has(FaultNoReceiver))
+        draw.faults &= ~(1u << FaultHangInStart | 1u << FaultHangInStop);
     draw.failureResult = 1 + upTo(3);
     draw.guideData = (int)upTo(4);
     draw.newDay = percent(50);
@@ -53,6 +64,7 @@ Draw DrawRun(uint32_t seed, int run) {
     draw.endAfter = 300 + upTo(3500);
     draw.receiverKillAfter = 100 + upTo(draw.endAfter - 100);
     draw.choice = (uint32_t)random();
+    draw.freeRoom = 4096 * upTo(160); // up to 640 KiB: less than the folder and its copy
     return draw;
 }
 

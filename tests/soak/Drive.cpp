@@ -270,25 +270,25 @@ void Campaign::DriveManual(const Draw &draw, RunningProgram &program, HWND dialo
 }
 
 void Campaign::ApplyEndFaults(const Draw &draw, RunRecord &record) {
-    std::vector<std::string> files = DayFilesOf(installation.adams.Path());
+    std::vector<std::string> files = DayFilesOf(adams);
     uint32_t pick = draw.choice >> 5;
     if (draw.Has(FaultDayFileHeld) && !files.empty()) {
         try {
             heldFiles.push_back(
-                std::make_unique<HeldFile>(installation.adams / files[pick % files.size()]));
+                std::make_unique<HeldFile>(adams + "\\" + files[pick % files.size()]));
         } catch (const std::exception &) {
             // gone or held already: nothing to hold
         }
     }
     if (draw.Has(FaultDayFileReadOnly) && !files.empty()) {
-        readOnlyFile = installation.adams / files[(pick / 3) % files.size()];
+        readOnlyFile = adams + "\\" + files[(pick / 3) % files.size()];
         SetFileAttributesA(readOnlyFile.c_str(), FILE_ATTRIBUTE_READONLY);
     }
-    std::vector<std::string> copies = ListFolder(installation.adams / "Temp");
+    std::vector<std::string> copies = ListFolder(adams + "\\Temp");
     if (draw.Has(FaultTempFileHeld) && !copies.empty()) {
         try {
             heldFiles.push_back(std::make_unique<HeldFile>(
-                installation.adams / ("Temp\\" + copies[(pick / 5) % copies.size()])));
+                adams + "\\Temp\\" + copies[(pick / 5) % copies.size()]));
             record.tempFileHeld = true;
         } catch (const std::exception &) {
         }
