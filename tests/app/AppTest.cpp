@@ -133,14 +133,17 @@ TEST_F(StartupCopyTest, OnlyTheProgramsOwnCopiesEverLeaveTemp) {
     EXPECT_EQ((std::vector<std::string>{"ANHK1208.ep1", "setup.log"}), ListFolder(Temp()));
     EXPECT_EQ("the user's own", ReadWholeFile(Temp("ANHK1208.ep1")));
 
-    // A link named Temp: the folder it leads to keeps its files, and gets none.
+    // A link named Temp, even to a folder that looks like the program's own
+    // Temp: the folder it leads to keeps its files, and gets none.
     TempFolder elsewhere("elsewhere");
     WriteFile(elsewhere / "ANHK1208.ep1", "elsewhere's");
+    WriteFile(elsewhere / CopyListName, "\r\nANHK1208.ep1\r\n");
     RemoveTree(Temp());
     ASSERT_TRUE(MakeFolderLink(Temp(), elsewhere.Path()));
     app.BackupAdamsFolder();
     app.RemoveAdamsBackup();
-    EXPECT_EQ(std::vector<std::string>{"ANHK1208.ep1"}, ListFolder(elsewhere.Path()));
+    EXPECT_EQ((std::vector<std::string>{"ANHK1208.ep1", CopyListName}),
+              ListFolder(elsewhere.Path()));
     EXPECT_EQ("elsewhere's", ReadWholeFile(elsewhere / "ANHK1208.ep1"));
     RemoveFolderLink(Temp());
 
