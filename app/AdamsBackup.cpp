@@ -73,7 +73,6 @@ void CEpgApp::BackupAdamsFolder() {
         if (const DWORD *there = entryBefore(name.c_str()))
             MakeWritable(target, *there);
         CopyWholeFile(source, target, false); // a copy cut short is never restored
-
     }
 }
 
@@ -113,8 +112,6 @@ void CEpgApp::RemoveAdamsBackup() {
             !IsCopyList(entry.cFileName) && !removeCopy(entry))
             somethingLeft = true;
     });
-    char path[FolderBufferSize];
-    if (!somethingLeft && JoinText(path, sizeof path, folder, "\\Temp\\", CopyListName) &&
-        DeleteFileA(path) && JoinText(path, sizeof path, folder, "\\Temp"))
-        RemoveDirectoryA(path);
+    if (!somethingLeft)
+        RemoveOwnTemp(folder);
 }

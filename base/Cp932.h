@@ -16,5 +16,6 @@ bool IsOnePathPart(const char *name);
 
 // text with the letters A to Z lower-cased, and nothing else: the trail byte
 // of a double-byte character stays as it is (ア, 83 41, is not ヂ, 83 61).
-// Two names that are equal so are one name to the file system.
+// Names that are equal so are one name to the file system (which also folds
+// letters of other scripts, such as the full-width ones).
 std::string LowerCp932(std::string text);

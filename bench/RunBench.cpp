@@ -251,8 +251,7 @@ int main(int argc, char **) {
         }
         memory = std::max(memory, run.memory);
         double removal = 0;
-        double startBase = StartBaseline(trivial, removal, trivialMemory),
-               endBase = EndBaseline();
+        double startBase = StartBaseline(trivial, removal, trivialMemory), endBase = EndBaseline();
         starts.push_back(run.start);
         ends.push_back(run.end);
         ticks.push_back(run.tick);

@@ -31,4 +31,3 @@ void ResetCurrentTime() {
     fixed = false;
     fixedTicks = false;
 }
-

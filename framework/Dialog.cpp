@@ -223,7 +223,6 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPA
         dialog = reinterpret_cast<CDialog *>(lParam);
         dialog->m_hWnd = hwnd;
         SetWindowLongPtrA(hwnd, GWLP_USERDATA, (LONG_PTR)dialog);
-        openDialogs.push_back(hwnd);
     } else {
         dialog = reinterpret_cast<CDialog *>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
     }
@@ -235,9 +234,10 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPA
     // No exception leaves this procedure: the system's frames lie beyond it.
     INT_PTR handled = FALSE;
     try {
-        if (message == WM_INITDIALOG)
+        if (message == WM_INITDIALOG) {
+            openDialogs.push_back(hwnd);
             handled = dialog->OnInitDialog();
-        else if (message == UnexpectedErrorMessage)
+        } else if (message == UnexpectedErrorMessage)
             dialog->OnUnexpectedError();
         else
             handled = dialog->Dispatch(message, wParam, lParam);

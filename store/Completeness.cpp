@@ -58,6 +58,10 @@ void RestoreDayFile(const char *fileName) {
 }
 
 void RestoreAndCountDayFiles(const char *adamsFolder, int stations) {
+    // Only the program's own copies come back: a user's file in a Temp that
+    // is not the program's is no day file (StartUpCopy.h).
+    ListedNames copies;
+    bool own = InspectTemp(adamsFolder, &copies) == TempKind::Own;
     for (int i = 0; i < stations; ++i) {
         for (int d = 0; d < DayWindowLength; ++d) {
             for (const char *extension : {".ep1", ".ept"}) {
@@ -65,7 +69,7 @@ void RestoreAndCountDayFiles(const char *adamsFolder, int stations) {
                 if (!DayFileName(i, d, extension, name, sizeof name) ||
                     !JoinText(path, sizeof path, adamsFolder, "\\", name))
                     continue;
-                if (!IsFile(path))
+                if (!IsFile(path) && own && copies.Holds(name))
                     RestoreDayFile(name);
                 if (IsFile(path))
                     ++dayFileCounts[i][d];

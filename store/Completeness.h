@@ -22,7 +22,7 @@ extern bool stationsLeftOut;
 // it is not or when there are no day files.
 int CheckDayFiles();
 // Restores each station's missing ".ep1" and ".ept" files of the window from
-// the start-up copy, then counts the ones present.
+// the start-up copy (those that its list names), then counts the ones present.
 void RestoreAndCountDayFiles(const char *adamsFolder, int stations);
 // Copies a day file from the start-up copy back into the ADAMS folder.
 void RestoreDayFile(const char *fileName);

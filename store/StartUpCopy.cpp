@@ -1,10 +1,7 @@
 #include "StartUpCopy.h"
-#include "Cp932.h"
 #include "FolderScan.h"
 #include "Path.h"
 #include "Registry.h"
-
-const char CopyListName[] = "Pelmar-copies.lst";
 
 namespace {
 // A list longer than this is no list of the program's.
@@ -37,14 +34,6 @@ bool ReadList(const char *path, std::string &text) {
 }
 } // namespace
 
-void ListedNames::Add(const std::string &name) {
-    names.insert(LowerCp932(name));
-}
-
-bool ListedNames::Holds(const char *name) const {
-    return names.count(LowerCp932(name)) != 0;
-}
-
 TempKind InspectTemp(const char *adamsFolder, ListedNames *listed) {
     char temp[FolderBufferSize], list[FolderBufferSize];
     if (!TempPath(adamsFolder, temp) || !ListPath(adamsFolder, list))
@@ -62,29 +51,38 @@ TempKind InspectTemp(const char *adamsFolder, ListedNames *listed) {
     std::string text;
     if (!ReadList(list, text))
         return TempKind::Foreign;
-    if (listed) {
-        // Each name ends with CR LF; a line that a full disk cut short names nothing.
-        for (size_t start = 0, end; (end = text.find("\r\n", start)) != std::string::npos;
-             start = end + 2)
-            if (end > start)
-                listed->Add(text.substr(start, end - start));
-    }
+    if (listed)
+        listed->AddFromText(text);
     return TempKind::Own;
 }
+
+namespace {
+bool CreateEmptyList(const char *list) {
+    HANDLE file =
+        CreateFileA(list, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    CloseHandle(file);
+    return true;
+}
+} // namespace
 
 bool CreateOwnTemp(const char *adamsFolder) {
     char temp[FolderBufferSize], list[FolderBufferSize];
     if (!TempPath(adamsFolder, temp) || !ListPath(adamsFolder, list) ||
         !CreateDirectoryA(temp, nullptr))
         return false;
-    HANDLE file = CreateFileA(list, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                              nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        RemoveDirectoryA(temp);
-        return false;
-    }
-    CloseHandle(file);
-    return true;
+    if (CreateEmptyList(list))
+        return true;
+    RemoveDirectoryA(temp);
+    return false;
+}
+
+void RemoveOwnTemp(const char *adamsFolder) {
+    char temp[FolderBufferSize], list[FolderBufferSize];
+    if (TempPath(adamsFolder, temp) && ListPath(adamsFolder, list) && DeleteFileA(list) &&
+        !RemoveDirectoryA(temp))
+        CreateEmptyList(list);
 }
 
 bool ListNames(const char *adamsFolder, const std::vector<std::string> &names) {
@@ -102,8 +100,8 @@ bool ListNames(const char *adamsFolder, const std::vector<std::string> &names) {
     if (file == INVALID_HANDLE_VALUE)
         return false;
     DWORD done = 0;
-    bool written = WriteFile(file, lines.data(), (DWORD)lines.size(), &done, nullptr) &&
-                   done == lines.size();
+    bool written =
+        WriteFile(file, lines.data(), (DWORD)lines.size(), &done, nullptr) && done == lines.size();
     CloseHandle(file);
     return written;
 }

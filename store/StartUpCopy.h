@@ -10,35 +10,22 @@
 //    before it is written: the copies, and the decoded files it reads a
 //    station's name from;
 //  - the removal deletes the plain files that the list names, whichever run
-//    wrote them (this one, or one that was killed), then the list once none
-//    of them is left, then Temp if nothing else is in it;
+//    wrote them (this one, or one that was killed); once nothing else is
+//    left, the list goes and Temp with it (while anything stays, the list
+//    stays too, so that Temp is still the program's at the next start);
+//  - only the files that the list names are restored from Temp;
 //  - a Temp without the list, or one that is a link (a junction or a
-//    symbolic link) or not a folder, is neither written into nor emptied,
-//    and nor is anything in Temp that is not a plain file.
+//    symbolic link) or not a folder, is neither written into, emptied nor
+//    restored from, and nor is anything in Temp that is not a plain file.
 #pragma once
-#include <set>
+#include "CopyList.h"
 #include <string>
 #include <vector>
-
-// The list's file name in Temp. No file of that name is copied.
-extern const char CopyListName[];
 
 enum class TempKind {
     Missing, // no Temp yet
     Own,     // the program's: it holds the list
     Foreign, // another's, a link, or not a folder
-};
-
-// The names in the list of the program's own Temp, compared as the file
-// system compares them (LowerCp932).
-class ListedNames {
-public:
-    void Add(const std::string &name);
-    bool Holds(const char *name) const;
-    bool Empty() const { return names.empty(); }
-
-private:
-    std::set<std::string> names; // lower-cased
 };
 
 // What Temp of the ADAMS folder (given without a trailing "\") is; for the
@@ -52,3 +39,7 @@ bool ListNames(const char *adamsFolder, const std::vector<std::string> &names);
 // Lists one more file of the program's own Temp before it is written; false
 // when Temp is not the program's or the name could not be listed.
 bool ClaimTempFile(const char *adamsFolder, const char *name);
+// Removes the list and Temp, whose copies have gone. When Temp cannot go (a
+// name that the listing passes over, a file that came meanwhile), an empty
+// list is written again: Temp stays the program's.
+void RemoveOwnTemp(const char *adamsFolder);

@@ -169,9 +169,9 @@ WeekCoverage ReportWeek(const WeekFolder &folder, time_t now,
     TidiedFolder tidied(folder);
     for (const FolderEntry &entry : folder.files)
         coverage.clockBehind =
-            coverage.clockBehind || (HasDayFileExtension(entry.name.c_str()) &&
-                                     (IsStampAhead(entry.created, now) ||
-                                      IsStampAhead(entry.written, now)));
+            coverage.clockBehind ||
+            (HasDayFileExtension(entry.name.c_str()) &&
+             (IsStampAhead(entry.created, now) || IsStampAhead(entry.written, now)));
     if (!coverage.clockBehind)
         Purge(folder, now, coverage.dates, tidied, coverage);
     std::vector<DayCounts> counts(prefixes.size());

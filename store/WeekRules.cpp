@@ -36,7 +36,7 @@ bool IsStampAhead(time_t stamp, time_t now) {
 }
 
 bool HasDayFileExtension(const char *name) {
-    const char *dot = strrchr(name, '.'); // the extension's letters are single bytes
+    const char *dot = strrchr(name, '.'); // 0x2E is never a trail byte, which is 0x40 or above
     if (!dot || strlen(dot) != 4 || (dot[1] | 0x20) != 'e' || (dot[2] | 0x20) != 'p')
         return false;
     char kind = (char)(dot[3] | 0x20);

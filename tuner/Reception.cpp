@@ -59,8 +59,7 @@ bool ReceiverPath(char *path, size_t size) {
     if (length == 0 || length >= sizeof program)
         return false;
     program[FindFileName(program) - program] = '\0'; // the folder and its "\"
-    return JoinText(path, size, program, ReceiverFileName) &&
-           IsPlainFile(GetFileAttributesA(path));
+    return JoinText(path, size, program, ReceiverFileName) && IsPlainFile(GetFileAttributesA(path));
 }
 
 // Answers another program's request in place; a new asker takes the tuner
@@ -148,8 +147,6 @@ void CEpgMainDlg::OpenTuner() {
         // all the same, and ended if it does not answer then either.
         SendToReceiver(ReceiverStartMessage);
         acquire.receiverRunning = 1;
-    } else {
-        EndOwnReceiver(); // one that shows no window cannot be driven
     }
 }
 
@@ -186,7 +183,9 @@ bool CEpgMainDlg::SendToReceiver(UINT message) {
 
 // Ends the receiver that this run started, if it still runs: one that does
 // not answer would keep its window, and every later run would drive it in
-// vain, since a new receiver gives way to the one that runs.
+// vain, since a new receiver gives way to the one that runs. Only this run's
+// own: a receiver that was running before (another's, or one that a killed
+// run left) is not this program's to end.
 void CEpgMainDlg::EndOwnReceiver() {
     if (!receiverProcess)
         return;
@@ -197,17 +196,25 @@ void CEpgMainDlg::EndOwnReceiver() {
         TerminateProcess(receiverProcess, 1);
         WaitForSingleObject(receiverProcess, ReceiverAnswerMilliseconds);
     }
-    CloseHandle(receiverProcess);
+    ForgetOwnReceiver();
+}
+
+void CEpgMainDlg::ForgetOwnReceiver() {
+    if (receiverProcess)
+        CloseHandle(receiverProcess);
     receiverProcess = nullptr;
 }
 
+// A receiver that does not answer its stop is not asked to close as well
+// (it would not answer that either): it is ended.
 void CEpgMainDlg::StopReceiver() {
-    bool stopped = SendToReceiver(ReceiverStopMessage);
-    bool closed = SendToReceiver(WM_CLOSE);
-    if (!stopped || !closed)
+    if (SendToReceiver(ReceiverStopMessage) && SendToReceiver(WM_CLOSE))
+        ForgetOwnReceiver(); // it ends by itself now
+    else
         EndOwnReceiver();
     acquire.receiverRunning = 0;
 }
+
 void CEpgMainDlg::YieldAfterRequest() {
     if (acquire.autoMode) {
         OnCancel(); // an unattended run ends when a viewer wants the tuner
@@ -228,6 +235,8 @@ void CEpgMainDlg::YieldAfterRequest() {
 void CEpgMainDlg::ReleaseTuner() {
     if (acquire.receiverRunning)
         StopReceiver();
+    else
+        EndOwnReceiver(); // one that showed no window was never driven; it goes with the run
     if (acquire.tunerHeld) {
         acquire.lastResult = RVL_CloseResource(acquire.resourceHandle);
         acquire.lastResult = RVL_CallBackClose(acquire.callbackHandle, RvlCloseNotify);

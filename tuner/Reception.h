@@ -13,6 +13,10 @@ extern const char ReceiverSwitch[];
 extern const char ReceiverWindowTitle[];
 constexpr UINT ReceiverStartMessage = 1827;
 constexpr UINT ReceiverStopMessage = 1826;
+// The receiver's handlers only start or stop its own timer, so an answer
+// takes milliseconds. 5 s is when the system itself calls a window that
+// reads no messages "not responding", and how long an asker waits for the
+// tuner's holder: a receiver that takes longer is taken for hung.
 constexpr UINT ReceiverAnswerMilliseconds = 5000;
 
 // "%s is running, so guide-data acquisition is stopped".

@@ -7,8 +7,7 @@ CEpgMainDlg::CEpgMainDlg(CWnd *parent) : CDialog(IDD_EPGMAIN_DIALOG, parent) {
 
 CEpgMainDlg::~CEpgMainDlg() {
     acquire.tickWindow = nullptr; // its window, and with it the timer, are gone
-    if (receiverProcess)
-        CloseHandle(receiverProcess);
+    ForgetOwnReceiver();
 }
 
 void CEpgMainDlg::DoDataExchange(CDataExchange *pDX) {

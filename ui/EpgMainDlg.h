@@ -102,6 +102,7 @@ private:
     void StartReceiver();
     bool SendToReceiver(UINT message);
     void EndOwnReceiver();
+    void ForgetOwnReceiver();
     void StopReceiver();
     // The next start, the time list and the broadcast windows, at the end of an automatic run.
     void RenewSchedule();

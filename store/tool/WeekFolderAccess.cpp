@@ -46,8 +46,8 @@ bool ListFiles(const std::string &folder, std::vector<FolderEntry> &files, std::
     do {
         // A name that is not one path part names nothing the program touches.
         if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && IsOnePathPart(entry.cFileName))
-            files.push_back({entry.cFileName, TimeOf(entry.ftCreationTime),
-                             TimeOf(entry.ftLastWriteTime)});
+            files.push_back(
+                {entry.cFileName, TimeOf(entry.ftCreationTime), TimeOf(entry.ftLastWriteTime)});
     } while (FindNextFileA(search, &entry));
     FindClose(search);
     return true;
@@ -55,6 +55,11 @@ bool ListFiles(const std::string &folder, std::vector<FolderEntry> &files, std::
 
 std::string JoinPath(const std::string &folder, const std::string &name) {
     return folder + "\\" + name;
+}
+
+bool IsLink(const std::string &path) {
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
 bool RegisteredChannelTable(std::string &path, std::string &cause) {
@@ -113,6 +118,11 @@ bool ListFiles(const std::string &folder, std::vector<FolderEntry> &files, std::
 
 std::string JoinPath(const std::string &folder, const std::string &name) {
     return folder + "/" + name;
+}
+
+bool IsLink(const std::string &path) {
+    struct stat status;
+    return lstat(path.c_str(), &status) == 0 && S_ISLNK(status.st_mode);
 }
 
 bool RegisteredChannelTable(std::string &, std::string &cause) {

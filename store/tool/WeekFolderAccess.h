@@ -12,6 +12,8 @@
 bool ListFiles(const std::string &folder, std::vector<FolderEntry> &files, std::string &cause);
 bool ReadBytes(const std::string &path, std::vector<uint8_t> &bytes, std::string &cause,
                size_t limit = (size_t)-1);
+// Whether path is a link (a junction or a symbolic link) rather than a folder of its own.
+bool IsLink(const std::string &path);
 // folder + separator + name.
 std::string JoinPath(const std::string &folder, const std::string &name);
 // The registered channel table's path, as the program forms it; false with

@@ -4,6 +4,7 @@
 // never changed (received files are decoded in memory).
 #include "ChannelRecords.h"
 #include "LocalTime.h"
+#include "CopyList.h"
 #include "WeekFolderAccess.h"
 #include "WeekReport.h"
 #include <cstdio>
@@ -205,11 +206,19 @@ int main(int argc, char **argv) {
     WeekFolder folder;
     if (!ListFiles(options.folder, folder.files, cause))
         return Fail(options.folder, "cannot read: " + cause);
+    // The pass restores only what the start-up copy's list names, and only
+    // from a Temp of the program's own (CopyList.h).
     std::vector<FolderEntry> copied;
+    std::vector<uint8_t> listText;
     std::string copyFolder = JoinPath(options.folder, "Temp");
-    if (ListFiles(copyFolder, copied, cause))
+    ListedNames listed;
+    if (!IsLink(copyFolder) && ListFiles(copyFolder, copied, cause) &&
+        ReadBytes(JoinPath(copyFolder, CopyListName), listText, cause)) {
+        listed.AddFromText(std::string(listText.begin(), listText.end()));
         for (const FolderEntry &entry : copied)
-            folder.startUpCopy.push_back(entry.name);
+            if (listed.Holds(entry.name.c_str()))
+                folder.startUpCopy.push_back(entry.name);
+    }
     folder.read = [&](const std::string &name, bool fromCopy, std::vector<uint8_t> &bytes) {
         std::string ignored;
         return ReadBytes(JoinPath(fromCopy ? copyFolder : options.folder, name), bytes, ignored);

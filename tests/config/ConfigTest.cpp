@@ -74,17 +74,18 @@ TEST_F(RegistryTest, ValuesThatDoNotFitOrNameNoFolderAreNotRead) {
 TEST_F(RegistryTest, AnAdamsValueThatNamesNoFolderOfItsOwnIsNotRead) {
     char buffer[FolderBufferSize];
     for (const char *noFolder :
-         {"C:\\", "C:", "c:/", "C:\\\\", "\\\\server\\share", "\\\\server\\share\\", "\\\\\\share\\x",
-          "ADAMS", "C:ADAMS", "\\ADAMS", ".\\ADAMS", "C:\\ADAMS\\..", "C:\\a\\..\\ADAMS",
-          "C:\\ADAMS\\.\\", "C:\\AD*MS", "C:\\ADAMS:stream", "\\\\.\\C:\\ADAMS"}) {
+         {"C:\\", "C:", "c:/", "C:\\\\", "\\\\server\\share", "\\\\server\\share\\",
+          "\\\\\\share\\x", "ADAMS", "C:ADAMS", "\\ADAMS", ".\\ADAMS", "C:\\ADAMS\\..",
+          "C:\\a\\..\\ADAMS", "C:\\ADAMS\\.\\", "C:\\AD*MS", "C:\\ADAMS:stream",
+          "\\\\.\\C:\\ADAMS"}) {
         SetRegistryText(HKEY_CURRENT_USER, AdamsKeyPath, "Adams-E", noFolder);
         memset(buffer, 'x', sizeof buffer);
         EXPECT_EQ(0, ReadAdamsFolder(buffer)) << noFolder;
         EXPECT_EQ('x', buffer[0]) << noFolder;
     }
     // 表 and ソ end in 0x5C, which is no separator there.
-    for (const char *folder : {"C:\\ADAMS", "d:/adams/", "\\\\server\\share\\ADAMS", "C:\\表\\ソ",
-                               "C:\\..ADAMS\\a.b"}) {
+    for (const char *folder :
+         {"C:\\ADAMS", "d:/adams/", "\\\\server\\share\\ADAMS", "C:\\表\\ソ", "C:\\..ADAMS\\a.b"}) {
         SetRegistryText(HKEY_CURRENT_USER, AdamsKeyPath, "Adams-E", folder);
         ASSERT_EQ(1, ReadAdamsFolder(buffer)) << folder;
         EXPECT_STREQ(folder, buffer);

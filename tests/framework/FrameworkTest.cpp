@@ -158,10 +158,18 @@ TEST(Dispatch, NoExceptionUnwindsIntoTheSystemAndTheFailureIsToldOnceUnlessUnatt
             EXPECT_EQ((UINT)MB_ICONSTOP, view.icon);
         }
     }
-    // Thrown before any dialog, unattended: the program ends and shows nothing.
+    // Unattended, nothing is shown: neither a file error that no handler
+    // caught (the dialog goes on), nor a failure before any dialog (the
+    // program ends).
     UnattendedApp unattended;
     unattended.SetTitleFromModule();
     BoxAnswerer nobody(unattended.Title());
+    FailingDialog failing;
+    ASSERT_TRUE(failing.Create(IDD_EPGMAIN_DIALOG));
+    PostMessageA(failing.m_hWnd, WM_APP, 0, 0);
+    PumpMessages(1000);
+    EXPECT_EQ(1, failing.handled);
+    EXPECT_TRUE(IsWindow(failing.m_hWnd));
     EXPECT_EQ(0, CWinApp::Run(GetModuleHandleA(nullptr)));
     EXPECT_TRUE(nobody.Seen().empty());
 }

@@ -12,7 +12,8 @@ time_t WrittenAt(const std::string &path) {
     WIN32_FILE_ATTRIBUTE_DATA data;
     if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
         return 0;
-    ULARGE_INTEGER ticks = {{data.ftLastWriteTime.dwLowDateTime, data.ftLastWriteTime.dwHighDateTime}};
+    ULARGE_INTEGER ticks = {
+        {data.ftLastWriteTime.dwLowDateTime, data.ftLastWriteTime.dwHighDateTime}};
     return (time_t)(ticks.QuadPart / 10000000ULL - 11644473600ULL);
 }
 
@@ -54,7 +55,8 @@ Campaign::Campaign(const Drives &drives) : drives(drives), adams(installation.ad
     installation.WriteGuideData(time(nullptr));
     installation.WriteSchedule(windows);
     for (const std::string &station : stations)
-        installation.WriteDayFiles(station.substr(0, 4), station.substr(5), {0, 1, 2, 3, 4, 5, 6, 7});
+        installation.WriteDayFiles(station.substr(0, 4), station.substr(5),
+                                   {0, 1, 2, 3, 4, 5, 6, 7});
 }
 
 // What the receiver writes for a day file today: day file name -> digest.
@@ -145,12 +147,18 @@ void Campaign::PlantStaleTemp(const Draw &draw) {
 }
 
 // A user's own files in a folder's "Temp": another program's log, and a
-// file named as a day file is.
-void Campaign::PlantUsersFiles(const std::string &folder) {
+// file named as the day file that may not have been sent again is (a
+// restore from a Temp that is not the program's would bring it back), or,
+// where a killed run's copy of that day may be listed, as another day file.
+void Campaign::PlantUsersFiles(const Draw &draw, const std::string &folder) {
     std::string temp = folder + "\\Temp";
     CreateDirectoryA(temp.c_str(), nullptr);
-    const std::pair<const char *, const char *> files[] = {
-        {"setup.log", "another program's log"}, {"NHK11201.ep1", "the user's own copy"}};
+    const std::string &station = stations[(draw.choice >> 20) % stations.size()];
+    std::string dayFile = draw.Has(FaultStaleTemp)
+                              ? "USER" + DateField(2) + ".ep1"
+                              : station.substr(0, 4) + DateField(draw.choice % 8) + ".ep1";
+    const std::pair<std::string, const char *> files[] = {{"setup.log", "another program's log"},
+                                                          {dayFile, "the user's own copy"}};
     for (const auto &file : files) {
         std::string path = temp + "\\" + file.first;
         SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -228,8 +236,8 @@ void Campaign::ApplyFaults(const Draw &draw) {
     }
     for (unsigned hang : {FaultHangInStart, FaultHangInStop})
         if (draw.Has(hang))
-            installation.SetSwitch("DataCast", hang == FaultHangInStart ? "HangInStart" : "HangInStop",
-                                   1);
+            installation.SetSwitch("DataCast",
+                                   hang == FaultHangInStart ? "HangInStart" : "HangInStop", 1);
     if (draw.Has(FaultStaleTemp))
         PlantStaleTemp(draw);
     if (draw.Has(FaultNoAdamsValue))
@@ -246,7 +254,7 @@ void Campaign::ApplyFaults(const Draw &draw) {
         adams = drives.root;
         WriteFile(adams + "\\notes.txt", "the user's notes");
         usersFiles[adams + "\\notes.txt"] = Digest(ReadWholeFile(adams + "\\notes.txt"));
-        PlantUsersFiles(adams);
+        PlantUsersFiles(draw, adams);
         SetRegistryText(HKEY_CURRENT_USER, AdamsKeyPath, "Adams-E", adams + "\\");
     }
     if (draw.Has(FaultFullDisk))
@@ -254,7 +262,7 @@ void Campaign::ApplyFaults(const Draw &draw) {
     if (draw.Has(FaultClockBehind))
         WriteAhead();
     if (draw.Has(FaultUsersTemp))
-        PlantUsersFiles(draw.Has(FaultAdamsRoot) ? installation.adams.Path() : adams);
+        PlantUsersFiles(draw, draw.Has(FaultAdamsRoot) ? installation.adams.Path() : adams);
     if (draw.Has(FaultFullDisk))
         FillSmallDrive(draw);
 }
@@ -271,7 +279,8 @@ void Campaign::UndoFaults(const Draw &draw) {
         otherHolder.reset();
     }
     for (const char *hang : {"HangInStart", "HangInStop"})
-        RegDeleteKeyValueA(HKEY_CURRENT_USER, (std::string(StandInsKey) + "DataCast").c_str(), hang);
+        RegDeleteKeyValueA(HKEY_CURRENT_USER, (std::string(StandInsKey) + "DataCast").c_str(),
+                           hang);
     if (draw.Has(FaultNoReceiver) || draw.Has(FaultPlantedReceiver))
         CopyFileA((BinFolder() + "\\DataCast.exe").c_str(),
                   (installation.programFolder / "DataCast.exe").c_str(), FALSE);

@@ -17,29 +17,29 @@ enum class End { Request, Abort, CloseBox, Killed, Action };
 
 // The faults, several of which may hold in one run.
 enum Fault : unsigned {
-    FaultRegistration,      // the tuner library refuses the registration
-    FaultResourceRefused,   // ... refuses the resource
-    FaultHeldByOther,       // another program holds the tuner
-    FaultChannel,           // setting the channel fails
-    FaultScheduleRead,      // the scheduler cannot read its record
-    FaultScheduleWrite,     // ... cannot write it
-    FaultScheduleSet,       // ... cannot take the broadcast windows
-    FaultNoReceiver,        // DataCast.exe is not installed
-    FaultReceiverKilled,    // the receiver dies in mid-reception
-    FaultDayFileHeld,       // another program holds a day file open at the end
-    FaultDayFileReadOnly,   // a day file is read-only at the end
-    FaultTempFileHeld,      // another program holds a file of "Temp" open at the end
-    FaultStaleTemp,         // an earlier run left its "Temp" with older copies
-    FaultNoAdamsValue,      // the ADAMS folder's registry value is missing
-    FaultMissingAdamsFolder,// ... names a folder that does not exist
-    FaultNoAdamsChannel,    // the channel table marks no ADAMS channel
-    FaultHangInStart,       // the receiver hangs inside its start message (1827)
-    FaultHangInStop,        // ... inside its stop message (1826)
-    FaultPlantedReceiver,   // no receiver beside the program, one in the current folder
-    FaultAdamsRoot,         // the ADAMS value names a drive's root, with a user's files
-    FaultUsersTemp,         // a user's files in the ADAMS folder's "Temp"
-    FaultClockBehind,       // the clock a month behind: day files written ahead of it
-    FaultFullDisk,          // the ADAMS folder on a small drive that runs full
+    FaultRegistration,       // the tuner library refuses the registration
+    FaultResourceRefused,    // ... refuses the resource
+    FaultHeldByOther,        // another program holds the tuner
+    FaultChannel,            // setting the channel fails
+    FaultScheduleRead,       // the scheduler cannot read its record
+    FaultScheduleWrite,      // ... cannot write it
+    FaultScheduleSet,        // ... cannot take the broadcast windows
+    FaultNoReceiver,         // DataCast.exe is not installed
+    FaultReceiverKilled,     // the receiver dies in mid-reception
+    FaultDayFileHeld,        // another program holds a day file open at the end
+    FaultDayFileReadOnly,    // a day file is read-only at the end
+    FaultTempFileHeld,       // another program holds a file of "Temp" open at the end
+    FaultStaleTemp,          // an earlier run left its "Temp" with older copies
+    FaultNoAdamsValue,       // the ADAMS folder's registry value is missing
+    FaultMissingAdamsFolder, // ... names a folder that does not exist
+    FaultNoAdamsChannel,     // the channel table marks no ADAMS channel
+    FaultHangInStart,        // the receiver hangs inside its start message (1827)
+    FaultHangInStop,         // ... inside its stop message (1826)
+    FaultPlantedReceiver,    // no receiver beside the program, one in the current folder
+    FaultAdamsRoot,          // the ADAMS value names a drive's root, with a user's files
+    FaultUsersTemp,          // a user's files in the ADAMS folder's "Temp"
+    FaultClockBehind,        // the clock a month behind: day files written ahead of it
+    FaultFullDisk,           // the ADAMS folder on a small drive that runs full
     FaultCount
 };
 const char *FaultName(unsigned fault);
@@ -72,13 +72,13 @@ std::string Describe(const Draw &draw);
 // What a run left to check, beyond the folders.
 struct RunRecord {
     DWORD processId = 0;
-    bool killed = false;       // power cut, or ended by the campaign after a hang
-    bool heldTuner = false;    // the program was granted the tuner
-    bool manualStore = false;  // OK stored the manual choice
-    bool tempFileHeld = false; // a file of "Temp" was held open at the end
+    bool killed = false;         // power cut, or ended by the campaign after a hang
+    bool heldTuner = false;      // the program was granted the tuner
+    bool manualStore = false;    // OK stored the manual choice
+    bool tempFileHeld = false;   // a file of "Temp" was held open at the end
     bool channelMessage = false; // the program said the channel table has no ADAMS channel
-    std::string notes;         // what happened besides, for the run's line
-    std::string action;        // what the user actually did
+    std::string notes;           // what happened besides, for the run's line
+    std::string action;          // what the user actually did
     std::string tunerLog, schedulerLog, receiverLog; // the run's lines
     std::vector<std::string> breaks;                 // "I1: what was seen"
 };
@@ -130,7 +130,7 @@ private:
     void PowerCut(RunningProgram &program, RunRecord &record);
     void ApplyEndFaults(const Draw &draw, RunRecord &record);
     void ReleaseEndFaults();
-    void PlantUsersFiles(const std::string &folder);
+    void PlantUsersFiles(const Draw &draw, const std::string &folder);
     void WriteAhead();
     void MoveToSmallDrive();
     void FillSmallDrive(const Draw &draw);
@@ -142,10 +142,10 @@ private:
     Drives drives;
     std::string adams;     // the run's ADAMS folder: the installation's, or on a drive
     std::string downloads; // a current folder that holds a program named like the receiver
-    std::map<std::string, uint64_t> usersFiles;                // path -> digest
+    std::map<std::string, uint64_t> usersFiles;             // path -> digest
     std::vector<std::pair<std::string, time_t>> aheadFiles; // path -> last write before
-    std::vector<std::string> prefixes; // the broadcast's stations
-    std::vector<Window> windows;       // the broadcast's windows
+    std::vector<std::string> prefixes;                      // the broadcast's stations
+    std::vector<Window> windows;                            // the broadcast's windows
     std::map<std::string, uint64_t> receiverDigests; // day file name -> what the receiver writes
     std::unique_ptr<TunerPeer> otherHolder;
     std::vector<std::unique_ptr<HeldFile>> heldFiles;

@@ -53,8 +53,7 @@ void ReceiverFiles(const std::string &log, const std::vector<std::string> &prefi
         else if (step >= 1 && step <= 8)
             for (const std::string &prefix : prefixes)
                 for (const char *extension : {".ep1", ".ep2", ".ept"})
-                    adams.push_back(prefix + DateFieldAt(started + (step - 1) * 86400) +
-                                    extension);
+                    adams.push_back(prefix + DateFieldAt(started + (step - 1) * 86400) + extension);
         else if (step == 9)
             guideDataMarked = true;
     }
@@ -135,7 +134,8 @@ void Campaign::Check(const Draw &draw, RunRecord &record) {
         bool purged = false;
         if (IsDayFileName(name)) {
             const FileState *leader = Find(adamsBefore, name.substr(0, 8) + ".ep1");
-            bool outside = std::find(window.begin(), window.end(), name.substr(4, 4)) == window.end();
+            bool outside =
+                std::find(window.begin(), window.end(), name.substr(4, 4)) == window.end();
             bool aged = leader && leader->written < Ticks(now - 10 * 86400);
             purged = leader && (outside || aged) && !draw.Has(FaultClockBehind);
         }
@@ -196,13 +196,15 @@ void Campaign::Check(const Draw &draw, RunRecord &record) {
             (before && before->digest == entry.second.digest))
             continue;
         std::string content;
-        if (!DecodeForCheck(ReadWholeFile(adams + "\\" + entry.first), DayFileHeader, true, content))
+        if (!DecodeForCheck(ReadWholeFile(adams + "\\" + entry.first), DayFileHeader, true,
+                            content))
             broke("I3: " + entry.first + " is not whole: it does not decode");
         if (!before)
             continue;
         auto received = receiverDigests.find(Lower(entry.first));
         if (received == receiverDigests.end() || received->second != entry.second.digest)
-            broke("I3: " + entry.first + " was replaced by a copy that is neither what it held "
+            broke("I3: " + entry.first +
+                  " was replaced by a copy that is neither what it held "
                   "nor what the receiver sends");
     }
 
@@ -219,9 +221,9 @@ void Campaign::Check(const Draw &draw, RunRecord &record) {
             int endHour = Word(stored, 80), endMinute = Word(stored, 82);
             int year = Word(stored, 84), month = Word(stored, 86), weekday = Word(stored, 88);
             int day = Word(stored, 90);
-            fields << "enabled " << enabled << " window " << startHour << ":" << startMinute
-                   << "-" << endHour << ":" << endMinute << " next " << year << "/" << month
-                   << "/" << day << " dow " << weekday;
+            fields << "enabled " << enabled << " window " << startHour << ":" << startMinute << "-"
+                   << endHour << ":" << endMinute << " next " << year << "/" << month << "/" << day
+                   << " dow " << weekday;
             bool windowSet = startHour || startMinute || endHour || endMinute;
             // The hour lists run from 6 to 24 without broadcast windows, and
             // from the first window's end (6) to the hour after the last
@@ -246,7 +248,8 @@ void Campaign::Check(const Draw &draw, RunRecord &record) {
             GetLocalTime(&today);
             bool renewed = !LogLines(record.schedulerLog, "WriteScheduleRecord").empty();
             if (draw.mode == Mode::Auto && !record.killed && renewed && real &&
-                year * 10000 + month * 100 + day < today.wYear * 10000 + today.wMonth * 100 + today.wDay)
+                year * 10000 + month * 100 + day <
+                    today.wYear * 10000 + today.wMonth * 100 + today.wDay)
                 broke("I4: an automatic run's end left a next start before today: " + fields.str());
         }
     }

@@ -5,17 +5,19 @@
 
 namespace {
 const char *const faultNames[FaultCount] = {
-    "registration refused", "resource refused",   "tuner held by another", "channel fails",
-    "schedule read fails",  "schedule write fails", "schedule set fails",  "no receiver",
-    "receiver killed",      "day file held open",   "day file read-only",  "Temp file held open",
-    "stale Temp left",      "no ADAMS value",       "ADAMS folder missing", "no ADAMS channel",
-    "receiver hangs 1827",  "receiver hangs 1826",  "receiver only in cwd", "ADAMS value a root",
-    "user's files in Temp", "clock a month behind", "full disk",
+    "registration refused", "resource refused",    "tuner held by another",
+    "channel fails",        "schedule read fails", "schedule write fails",
+    "schedule set fails",   "no receiver",         "receiver killed",
+    "day file held open",   "day file read-only",  "Temp file held open",
+    "stale Temp left",      "no ADAMS value",      "ADAMS folder missing",
+    "no ADAMS channel",     "receiver hangs 1827", "receiver hangs 1826",
+    "receiver only in cwd", "ADAMS value a root",  "user's files in Temp",
+    "clock a month behind", "full disk",
 };
 
 // How often each fault is drawn, in percent.
-const int faultChances[FaultCount] = {8, 8, 10, 8, 8, 8, 8, 6, 14, 14, 12, 10,
-                                      15, 5, 5, 4, 6, 6, 5, 5, 10, 8, 10};
+const int faultChances[FaultCount] = {8,  8, 10, 8, 8, 8, 8, 6, 14, 14, 12, 10,
+                                      15, 5, 5,  4, 6, 6, 5, 5, 10, 8,  10};
 } // namespace
 
 const char *FaultName(unsigned fault) {
@@ -31,12 +33,12 @@ Draw DrawRun(uint32_t seed, int run) {
     Draw draw;
     draw.seed = seed;
     draw.run = run;
-    static const Mode modes[] = {Mode::Auto,    Mode::Auto,    Mode::Auto,       Mode::Auto,
-                                 Mode::Auto,    Mode::ManualOk, Mode::DailyOk,  Mode::DailyRetry,
-                                 Mode::Cancel,  Mode::CloseBox};
+    static const Mode modes[] = {Mode::Auto,   Mode::Auto,     Mode::Auto,    Mode::Auto,
+                                 Mode::Auto,   Mode::ManualOk, Mode::DailyOk, Mode::DailyRetry,
+                                 Mode::Cancel, Mode::CloseBox};
     draw.mode = modes[upTo(10)];
     if (draw.mode == Mode::Auto) {
-        static const End ends[] = {End::Request, End::Request, End::Request, End::Abort,
+        static const End ends[] = {End::Request, End::Request,  End::Request, End::Abort,
                                    End::Abort,   End::CloseBox, End::Killed,  End::Killed};
         draw.end = ends[upTo(8)];
     } else {

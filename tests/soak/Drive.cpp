@@ -45,7 +45,8 @@ bool KillReceiver() {
 bool ProgramHeldTuner(const std::string &log, DWORD processId) {
     std::string own = std::to_string(processId) + " ";
     for (const std::string &line : LogLines(log, "RVL_OpenResource"))
-        if (line.compare(0, own.size(), own) == 0 && line.find("-> 0 granted=1") != std::string::npos)
+        if (line.compare(0, own.size(), own) == 0 &&
+            line.find("-> 0 granted=1") != std::string::npos)
             return true;
     return false;
 }
@@ -103,7 +104,7 @@ bool AnswerWhileRunning(RunningProgram &program, HWND dialog, DWORD milliseconds
 
 // A viewer asks the tuner library for the tuner and is answered.
 void AskAsViewer(const Installation &installation, RunningProgram &program, HWND dialog,
-                        bool automatic, RunRecord &record) {
+                 bool automatic, RunRecord &record) {
     TunerPeer viewer(installation.logs / "viewer.txt", "ask \"" + Viewer + "\" 2");
     for (DWORD start = GetTickCount(); viewer.Wait(0) == -1 && GetTickCount() - start < 8000;)
         AnswerWhileRunning(program, dialog, 50, automatic, record);
@@ -287,8 +288,8 @@ void Campaign::ApplyEndFaults(const Draw &draw, RunRecord &record) {
     std::vector<std::string> copies = ListFolder(adams + "\\Temp");
     if (draw.Has(FaultTempFileHeld) && !copies.empty()) {
         try {
-            heldFiles.push_back(std::make_unique<HeldFile>(
-                adams + "\\Temp\\" + copies[(pick / 5) % copies.size()]));
+            heldFiles.push_back(std::make_unique<HeldFile>(adams + "\\Temp\\" +
+                                                           copies[(pick / 5) % copies.size()]));
             record.tempFileHeld = true;
         } catch (const std::exception &) {
         }

@@ -127,7 +127,8 @@ int main(int argc, char **argv) {
         ++done;
         printf("run %d: %s; ended by %s%s: %s\n", run, Describe(draw).c_str(),
                record.action.c_str(), record.notes.c_str(),
-               record.breaks.empty() ? "ok" : (std::to_string(record.breaks.size()) + " breaks").c_str());
+               record.breaks.empty() ? "ok"
+                                     : (std::to_string(record.breaks.size()) + " breaks").c_str());
         for (const std::string &what : record.breaks) {
             std::string line = "break: seed " + std::to_string(seed) + " run " +
                                std::to_string(run) + " " + Utf8(what);

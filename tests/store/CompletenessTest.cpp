@@ -74,17 +74,22 @@ TEST_F(CompletenessTest, VanishedDayFilesComeBackFromTheStartUpCopy) {
     WriteDays("NHK1", {0, 1, 2, 3, 4, 5, 6, 7}, "遠くの局");
     for (const char *name : {"ep1", "ep2", "ept"}) {
         std::string file = "NHK1" + window[3] + "." + name;
-        CopyFileA(Adams(file).c_str(), Temp(file).c_str(), FALSE);
+        CopyToTemp(file);
         DeleteFileA(Adams(file).c_str());
     }
+    // A file in Temp that its list does not name is another's: it never comes back.
+    std::string users = "NHK1" + window[4] + ".ep1";
+    MoveFileA(Adams(users).c_str(), Temp(users).c_str());
     EXPECT_EQ(1, CheckDayFiles());
     EXPECT_TRUE(FileExists(Adams("NHK1" + window[3] + ".ep1")));
     EXPECT_TRUE(FileExists(Adams("NHK1" + window[3] + ".ept")));
     EXPECT_FALSE(FileExists(Adams("NHK1" + window[3] + ".ep2"))); // not restored
+    EXPECT_FALSE(FileExists(Adams(users)));
+    MoveFileA(Temp(users).c_str(), Adams(users).c_str());
 
     // Purged for its age, and put back in the same pass from the start-up copy.
     std::string old = "NHK1" + window[5] + ".ep1";
-    CopyFileA(Adams(old).c_str(), Temp(old).c_str(), FALSE);
+    CopyToTemp(old);
     SetFileTimes(Adams(old), CurrentTime() - DaySetAgeLimit - 60);
     EXPECT_EQ(1, CheckDayFiles());
     EXPECT_TRUE(FileExists(Adams(old)));

@@ -3,6 +3,8 @@
 #include "DayFiles.h"
 #include "StoreTestSupport.h"
 #include <gtest/gtest.h>
+#include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -20,6 +22,29 @@ TEST(DayWindow, RunsFromTodayOverMonthAndYearEnds) {
         (std::vector<std::string>{"0610", "0611", "0612", "0613", "0614", "0615", "0616", "0617"}),
         Window(LocalMoment(2026, 6, 10, 0, 0)));
     EXPECT_EQ("0229", Window(LocalMoment(2028, 2, 27))[2]); // a leap year
+}
+
+// The suites run in the users' zone (TZ=Asia/Tokyo, UTC+9) and in UTC. The
+// day must be the one the system's clock shows, whatever the C runtime
+// makes of TZ (it reads "Asia/Tokyo" as UTC).
+TEST(DayWindow, IsTheDayOfTheSystemsZone) {
+    char zone[64] = {};
+    GetEnvironmentVariableA("TZ", zone, sizeof zone);
+    TIME_ZONE_INFORMATION info;
+    GetTimeZoneInformation(&info);
+    const time_t moment = 1798385400; // 2026-12-27 15:30 UTC, 2026-12-28 00:30 in Tokyo
+    if (strcmp(zone, "Asia/Tokyo") == 0) {
+        EXPECT_EQ(-540, info.Bias); // Wine follows TZ
+        EXPECT_EQ("1228", Window(moment)[0]);
+    } else if (strcmp(zone, "UTC") == 0) {
+        EXPECT_EQ(0, info.Bias);
+        EXPECT_EQ("1227", Window(moment)[0]);
+    }
+    SYSTEMTIME today;
+    GetLocalTime(&today);
+    char field[DateFieldSize];
+    snprintf(field, sizeof field, "%02u%02u", today.wMonth, today.wDay);
+    EXPECT_EQ(field, Window(time(nullptr))[0]);
 }
 
 class PurgeTest : public ::testing::Test, public StoreFixture {};
@@ -88,9 +113,9 @@ TEST_F(PurgeTest, AClockBehindTheDayFilesDeletesNothingAndARightOneStillPurges) 
     SetCurrentTime(written);
     for (const char *date : {"1210", "1211", "1219"})
         WriteDaySet("NHK1", date);
-    const std::vector<std::string> all = {"NHK11210.ep1", "NHK11210.ep2", "NHK11210.ept",
-                                          "NHK11211.ep1", "NHK11211.ep2", "NHK11211.ept",
-                                          "NHK11219.ep1", "NHK11219.ep2", "NHK11219.ept", "Temp"};
+    const std::vector<std::string> all = {
+        "NHK11210.ep1", "NHK11210.ep2", "NHK11210.ept", "NHK11211.ep1", "NHK11211.ep2",
+        "NHK11211.ept", "NHK11219.ep1", "NHK11219.ep2", "NHK11219.ept", "Temp"};
     SetCurrentTime(written - 31 * 86400);
     PurgeDayFiles(adams.Path().c_str());
     EXPECT_EQ(all, ListFolder(adams.Path()));

@@ -41,6 +41,12 @@ std::string StoreFixture::Temp(const std::string &name) const {
     return name.empty() ? adams / "Temp" : adams / ("Temp\\" + name);
 }
 
+void StoreFixture::CopyToTemp(const std::string &name) const {
+    if (!CopyFileA(Adams(name).c_str(), Temp(name).c_str(), FALSE) ||
+        !ListNames(adams.Path().c_str(), {name}))
+        throw std::runtime_error("cannot copy " + name + " into Temp");
+}
+
 void StoreFixture::WriteDaySet(const std::string &prefix, const std::string &date,
                                const std::string &stationName, const std::string &extensions) {
     std::istringstream list(extensions);

@@ -19,6 +19,8 @@ public:
                      const std::string &extensions = "ep1 ep2 ept");
     std::string Adams(const std::string &name) const { return adams / name; }
     std::string Temp(const std::string &name = "") const;
+    // Copies a file of the folder into Temp and lists it, as the start-up copy does.
+    void CopyToTemp(const std::string &name) const;
 
     TempFolder adams{"store-adams-表示"};
     TempFolder channels{"store-channels"};

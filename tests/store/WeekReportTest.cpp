@@ -85,7 +85,7 @@ TEST_F(WeekReportTest, TheReportReachesThePassesVerdictAndChangesNothing) {
              t.WriteWeek("AAAA", "Alpha", {0, 1});
              for (const char *extension : {".ep1", ".ep2", ".ept"}) {
                  std::string name = "AAAA" + t.window[0] + extension;
-                 CopyFileA(t.Adams(name).c_str(), t.Temp(name).c_str(), FALSE);
+                 t.CopyToTemp(name);
                  SetFileTimes(t.Adams(name), CurrentTime() - 12 * 86400);
              }
              t.WriteDaySet("ZZZZ", "1227", "Zulu");

@@ -23,10 +23,9 @@ void SetRegistryBytes(HKEY root, const char *keyPath, const char *valueName, con
         throw std::runtime_error("cannot set registry value");
 }
 
-void SetRegistryText(HKEY root, const char *keyPath, const char *valueName,
-                     const std::string &text, REGSAM view) {
-    SetRegistryBytes(root, keyPath, valueName, text.c_str(), (DWORD)text.size() + 1, REG_SZ,
-                     view);
+void SetRegistryText(HKEY root, const char *keyPath, const char *valueName, const std::string &text,
+                     REGSAM view) {
+    SetRegistryBytes(root, keyPath, valueName, text.c_str(), (DWORD)text.size() + 1, REG_SZ, view);
 }
 
 void DeleteRegistryTree(HKEY root, const char *keyPath, REGSAM view) {

@@ -2,6 +2,7 @@
 // files, real processes and real windows of the test prefix.
 #pragma once
 #include <windows.h>
+#include <atomic>
 #include <cstdint>
 #include <ctime>
 #include <functional>
@@ -24,8 +25,8 @@ extern const char StandInsKeyPath[];
 // view is the one the program under test does not read.
 extern const REGSAM OtherRegistryView;
 
-void SetRegistryText(HKEY root, const char *keyPath, const char *valueName,
-                     const std::string &text, REGSAM view = 0);
+void SetRegistryText(HKEY root, const char *keyPath, const char *valueName, const std::string &text,
+                     REGSAM view = 0);
 // Stores bytes exactly as given (no terminator added).
 void SetRegistryBytes(HKEY root, const char *keyPath, const char *valueName, const void *data,
                       DWORD size, DWORD type = REG_SZ, REGSAM view = 0);
@@ -192,7 +193,7 @@ public:
 private:
     std::string caption;
     std::vector<MessageBoxView> seen;
-    volatile bool done = false;
+    std::atomic<bool> done{false};
     HANDLE thread = nullptr;
     static DWORD WINAPI Answer(void *self);
 };

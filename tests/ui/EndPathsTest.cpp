@@ -136,7 +136,8 @@ TEST_F(EndPathsTest, AFailureThatNothingExpectedEndsTheRunWithTheTunerGivenBack)
             EXPECT_TRUE(seen.empty());
         } else {
             ASSERT_EQ(1u, seen.size());
-            EXPECT_EQ("予期しないエラーが発生したため、EPGデータの取得を中止します。", seen[0].text);
+            EXPECT_EQ("予期しないエラーが発生したため、EPGデータの取得を中止します。",
+                      seen[0].text);
             EXPECT_EQ((UINT)MB_ICONSTOP, seen[0].icon);
         }
     }
