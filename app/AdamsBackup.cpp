@@ -35,43 +35,44 @@ void CEpgApp::BackupAdamsFolder() {
     if (kind == TempKind::Foreign || (kind == TempKind::Missing && !CreateOwnTemp(folder)))
         return;
     char pattern[FolderBufferSize];
-    // What a Temp that an earlier run left holds: name (LowerCp932) -> attributes.
-    std::map<std::string, DWORD> before;
+    // What a Temp that an earlier run left holds, by name (LowerCp932): which
+    // entries are copies of the program's, and the attributes of each.
+    std::map<std::string, std::pair<bool, DWORD>> before;
     if (kind == TempKind::Own && JoinText(pattern, sizeof pattern, folder, "\\Temp\\*.*"))
         ForEachEntry(pattern, [&](const WIN32_FIND_DATAA &entry) {
-            before[LowerCp932(entry.cFileName)] = entry.dwFileAttributes;
+            bool own =
+                IsPlainFile(entry.dwFileAttributes) &&
+                listed.Holds(entry.cFileName, FileSize(entry.nFileSizeHigh, entry.nFileSizeLow),
+                             FileTicks(entry.ftLastWriteTime));
+            before[LowerCp932(entry.cFileName)] = {own, entry.dwFileAttributes};
         });
-    auto entryBefore = [&](const char *name) -> const DWORD * {
-        auto found = before.find(LowerCp932(name));
-        return found == before.end() ? nullptr : &found->second;
-    };
 
     // What is copied: the plain files directly in the folder, but none whose
     // name in Temp is taken by something that is not a copy of the program's.
-    std::vector<std::string> names, unlisted;
+    std::vector<ListedFile> copies;
     if (!JoinText(pattern, sizeof pattern, folder, "\\*.*"))
         return;
     ForEachEntry(pattern, [&](const WIN32_FIND_DATAA &entry) {
         if (!IsPlainFile(entry.dwFileAttributes) || IsCopyList(entry.cFileName))
             return;
-        const DWORD *there = entryBefore(entry.cFileName);
-        bool listedBefore = listed.Holds(entry.cFileName);
-        if (there && (!listedBefore || !IsPlainFile(*there)))
+        auto there = before.find(LowerCp932(entry.cFileName));
+        if (there != before.end() && !there->second.first)
             return;
-        names.push_back(entry.cFileName);
-        if (!listedBefore)
-            unlisted.push_back(entry.cFileName);
+        // A copy keeps its original's size and time of last write.
+        copies.push_back({entry.cFileName, true, FileSize(entry.nFileSizeHigh, entry.nFileSizeLow),
+                          FileTicks(entry.ftLastWriteTime)});
     });
     // Listed first: a copy that a power cut interrupts is still known as the program's.
-    if (!ListNames(folder, unlisted))
+    if (!ListFiles(folder, copies))
         return;
-    for (const std::string &name : names) {
+    for (const ListedFile &copy : copies) {
         char source[FolderBufferSize], target[FolderBufferSize];
-        if (!JoinText(source, sizeof source, folder, "\\", name.c_str()) ||
-            !JoinText(target, sizeof target, folder, "\\Temp\\", name.c_str()))
+        if (!JoinText(source, sizeof source, folder, "\\", copy.name.c_str()) ||
+            !JoinText(target, sizeof target, folder, "\\Temp\\", copy.name.c_str()))
             continue;
-        if (const DWORD *there = entryBefore(name.c_str()))
-            MakeWritable(target, *there);
+        auto there = before.find(LowerCp932(copy.name));
+        if (there != before.end())
+            MakeWritable(target, there->second.second);
         CopyWholeFile(source, target, false); // a copy cut short is never restored
     }
 }
@@ -88,7 +89,9 @@ void CEpgApp::RemoveAdamsBackup() {
 
     // Deletes an entry of Temp if it is a copy of the program's; true when it went.
     auto removeCopy = [&](const WIN32_FIND_DATAA &entry) {
-        if (!IsPlainFile(entry.dwFileAttributes) || !listed.Holds(entry.cFileName))
+        if (!IsPlainFile(entry.dwFileAttributes) ||
+            !listed.Holds(entry.cFileName, FileSize(entry.nFileSizeHigh, entry.nFileSizeLow),
+                          FileTicks(entry.ftLastWriteTime)))
             return false;
         // Names such as .abc, whose base is empty or ".", are spared.
         char baseName[FolderBufferSize], file[FolderBufferSize];

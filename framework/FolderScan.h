@@ -2,6 +2,7 @@
 #pragma once
 #include "Cp932.h"
 #include <windows.h>
+#include <cstdint>
 #include <ctime>
 
 // Owns a search handle of FindFirstFileA: closed when it goes, also when an
@@ -52,10 +53,17 @@ inline bool IsFile(const char *path) {
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-// A file time (100 ns steps since 1601) as seconds since 1970.
+// A file time as its count of 100 ns steps since 1601.
+inline uint64_t FileTicks(const FILETIME &fileTime) {
+    return (uint64_t)fileTime.dwHighDateTime << 32 | fileTime.dwLowDateTime;
+}
+
+// A file time as seconds since 1970.
 inline time_t FileTimeToTime(const FILETIME &fileTime) {
-    ULARGE_INTEGER value;
-    value.LowPart = fileTime.dwLowDateTime;
-    value.HighPart = fileTime.dwHighDateTime;
-    return (time_t)((LONGLONG)(value.QuadPart / 10000000ULL) - 11644473600LL);
+    return (time_t)((LONGLONG)(FileTicks(fileTime) / 10000000ULL) - 11644473600LL);
+}
+
+// A file's size as the listings and attribute queries give it.
+inline uint64_t FileSize(DWORD high, DWORD low) {
+    return (uint64_t)high << 32 | low;
 }

@@ -44,6 +44,16 @@ bool DayFileName(int station, int day, const char *extension, char *name, size_t
     return JoinText(name, size, stationPrefixes[station], dayDates[day], extension);
 }
 
+// Whether Temp's file of this name is the copy that its list names.
+bool IsOwnCopy(const char *adamsFolder, const char *name, const ListedNames &copies) {
+    char copy[FolderBufferSize];
+    WIN32_FILE_ATTRIBUTE_DATA status;
+    return JoinText(copy, sizeof copy, adamsFolder, "\\Temp\\", name) &&
+           GetFileAttributesExA(copy, GetFileExInfoStandard, &status) &&
+           IsPlainFile(status.dwFileAttributes) &&
+           copies.Holds(name, FileSize(status.nFileSizeHigh, status.nFileSizeLow),
+                        FileTicks(status.ftLastWriteTime));
+}
 } // namespace
 
 void RestoreDayFile(const char *fileName) {
@@ -69,7 +79,7 @@ void RestoreAndCountDayFiles(const char *adamsFolder, int stations) {
                 if (!DayFileName(i, d, extension, name, sizeof name) ||
                     !JoinText(path, sizeof path, adamsFolder, "\\", name))
                     continue;
-                if (!IsFile(path) && own && copies.Holds(name))
+                if (!IsFile(path) && own && IsOwnCopy(adamsFolder, name, copies))
                     RestoreDayFile(name);
                 if (IsFile(path))
                     ++dayFileCounts[i][d];

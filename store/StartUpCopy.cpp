@@ -85,13 +85,11 @@ void RemoveOwnTemp(const char *adamsFolder) {
         CreateEmptyList(list);
 }
 
-bool ListNames(const char *adamsFolder, const std::vector<std::string> &names) {
-    if (names.empty())
+bool ListFiles(const char *adamsFolder, const std::vector<ListedFile> &files) {
+    if (files.empty())
         return true;
     // Starts on a line of its own: the last one may have been cut short.
-    std::string lines = "\r\n";
-    for (const std::string &name : names)
-        lines += name + "\r\n";
+    std::string lines = "\r\n" + ListLines(files);
     char list[FolderBufferSize];
     if (!ListPath(adamsFolder, list))
         return false;
@@ -107,5 +105,6 @@ bool ListNames(const char *adamsFolder, const std::vector<std::string> &names) {
 }
 
 bool ClaimTempFile(const char *adamsFolder, const char *name) {
-    return InspectTemp(adamsFolder, nullptr) == TempKind::Own && ListNames(adamsFolder, {name});
+    return InspectTemp(adamsFolder, nullptr) == TempKind::Own &&
+           ListFiles(adamsFolder, {{name, false, 0, 0}});
 }

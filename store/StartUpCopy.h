@@ -9,11 +9,14 @@
 //  - every file that the program writes into Temp is named in the list
 //    before it is written: the copies, and the decoded files it reads a
 //    station's name from;
-//  - the removal deletes the plain files that the list names, whichever run
-//    wrote them (this one, or one that was killed); once nothing else is
+//  - the removal deletes the plain files that the list names, with the size
+//    and time the list gives for a copy, whichever run wrote them (this
+//    one, or one that was killed); a file that took a copy's name is
+//    another's, and neither replaced nor deleted; once nothing else is
 //    left, the list goes and Temp with it (while anything stays, the list
 //    stays too, so that Temp is still the program's at the next start);
-//  - only the files that the list names are restored from Temp;
+//  - only the copies that the list names, as the list names them, are
+//    restored from Temp;
 //  - a Temp without the list, or one that is a link (a junction or a
 //    symbolic link) or not a folder, is neither written into, emptied nor
 //    restored from, and nor is anything in Temp that is not a plain file.
@@ -33,9 +36,9 @@ enum class TempKind {
 TempKind InspectTemp(const char *adamsFolder, ListedNames *listed);
 // Makes Temp with its empty list; false (and no Temp) when that cannot be done.
 bool CreateOwnTemp(const char *adamsFolder);
-// Adds the names to the list of the program's own Temp in one write; false
+// Adds the files to the list of the program's own Temp in one write; false
 // when they could not all be written (a line cut short does not count).
-bool ListNames(const char *adamsFolder, const std::vector<std::string> &names);
+bool ListFiles(const char *adamsFolder, const std::vector<ListedFile> &files);
 // Lists one more file of the program's own Temp before it is written; false
 // when Temp is not the program's or the name could not be listed.
 bool ClaimTempFile(const char *adamsFolder, const char *name);

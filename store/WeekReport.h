@@ -13,6 +13,8 @@ struct FolderEntry {
     std::string name;
     time_t created;
     time_t written;
+    uint64_t size;
+    uint64_t writtenTicks; // the time of last write as FILETIME ticks (100 ns since 1601)
 };
 
 // What the report reads of an ADAMS folder.

@@ -46,8 +46,11 @@ bool ListFiles(const std::string &folder, std::vector<FolderEntry> &files, std::
     do {
         // A name that is not one path part names nothing the program touches.
         if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && IsOnePathPart(entry.cFileName))
-            files.push_back(
-                {entry.cFileName, TimeOf(entry.ftCreationTime), TimeOf(entry.ftLastWriteTime)});
+            files.push_back({entry.cFileName, TimeOf(entry.ftCreationTime),
+                             TimeOf(entry.ftLastWriteTime),
+                             (uint64_t)entry.nFileSizeHigh << 32 | entry.nFileSizeLow,
+                             (uint64_t)entry.ftLastWriteTime.dwHighDateTime << 32 |
+                                 entry.ftLastWriteTime.dwLowDateTime});
     } while (FindNextFileA(search, &entry));
     FindClose(search);
     return true;
@@ -110,7 +113,10 @@ bool ListFiles(const std::string &folder, std::vector<FolderEntry> &files, std::
         std::string path = JoinPath(folder, entry->d_name);
         if (stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode) &&
             IsOnePathPart(entry->d_name))
-            files.push_back({entry->d_name, status.st_mtime, status.st_mtime});
+            files.push_back({entry->d_name, status.st_mtime, status.st_mtime,
+                             (uint64_t)status.st_size,
+                             ((uint64_t)status.st_mtim.tv_sec + 11644473600ULL) * 10000000ULL +
+                                 (uint64_t)status.st_mtim.tv_nsec / 100});
     }
     closedir(directory);
     return true;

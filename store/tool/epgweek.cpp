@@ -216,7 +216,7 @@ int main(int argc, char **argv) {
         ReadBytes(JoinPath(copyFolder, CopyListName), listText, cause)) {
         listed.AddFromText(std::string(listText.begin(), listText.end()));
         for (const FolderEntry &entry : copied)
-            if (listed.Holds(entry.name.c_str()))
+            if (listed.Holds(entry.name.c_str(), entry.size, entry.writtenTicks))
                 folder.startUpCopy.push_back(entry.name);
     }
     folder.read = [&](const std::string &name, bool fromCopy, std::vector<uint8_t> &bytes) {

@@ -147,24 +147,30 @@ TEST_F(StartupCopyTest, OnlyTheProgramsOwnCopiesEverLeaveTemp) {
     EXPECT_EQ("elsewhere's", ReadWholeFile(elsewhere / "ANHK1208.ep1"));
     RemoveFolderLink(Temp());
 
-    // The program's own Temp: what a user puts there stays, a folder that
-    // takes a copy's name is not entered, and Temp with its list stays the
-    // program's until it is empty.
+    // The program's own Temp: what a user puts there stays, a file or a
+    // folder that takes a copy's place is neither replaced nor entered, and
+    // Temp with its list stays the program's until it is empty.
+    WriteFile(adams / "Ep000001.tct", "schedule");
     app.BackupAdamsFolder();
     WriteFile(Temp("mine.txt"), "the user's");
+    WriteFile(Temp("ANHK1208.ep1"), "the user's, in the copy's place");
     DeleteFileA(Temp("sub.ep1").c_str());
     CreateDirectoryA(Temp("sub.ep1").c_str(), nullptr);
     WriteFile(Temp("sub.ep1\\inner.txt"), "inside");
     app.RemoveAdamsBackup();
-    EXPECT_EQ((std::vector<std::string>{CopyListName, "mine.txt", "sub.ep1"}), ListFolder(Temp()));
+    EXPECT_EQ((std::vector<std::string>{"ANHK1208.ep1", CopyListName, "mine.txt", "sub.ep1"}),
+              ListFolder(Temp()));
     app.BackupAdamsFolder();
-    EXPECT_EQ("day", ReadWholeFile(Temp("ANHK1208.ep1")));
+    EXPECT_EQ("the user's, in the copy's place", ReadWholeFile(Temp("ANHK1208.ep1")));
+    EXPECT_EQ("schedule", ReadWholeFile(Temp("Ep000001.tct")));
     EXPECT_EQ("inside", ReadWholeFile(Temp("sub.ep1\\inner.txt")));
-    DeleteFileA(Temp("mine.txt").c_str());
+    for (const char *users : {"ANHK1208.ep1", "mine.txt"})
+        DeleteFileA(Temp(users).c_str());
     RemoveTree(Temp("sub.ep1"));
     app.RemoveAdamsBackup();
     EXPECT_FALSE(FolderExists(Temp()));
-    EXPECT_EQ((std::vector<std::string>{"ANHK1208.ep1", "sub.ep1"}), ListFolder(adams.Path()));
+    EXPECT_EQ((std::vector<std::string>{"ANHK1208.ep1", "Ep000001.tct", "sub.ep1"}),
+              ListFolder(adams.Path()));
 }
 
 TEST_F(StartupCopyTest, WithoutARegisteredFolderNothingIsCopiedOrDeleted) {

@@ -130,20 +130,27 @@ void Campaign::PlantStaleTemp(const Draw &draw) {
     // The day that may not have been sent again (PrepareDay).
     const std::string &station = stations[(draw.choice >> 20) % stations.size()];
     bases.push_back(station.substr(0, 4) + DateField(draw.choice % 8));
-    std::string list = FileExists(temp + "\\" + CopyListName)
-                           ? ReadWholeFile(temp + "\\" + CopyListName)
-                           : std::string();
-    for (const std::string &base : bases)
-        for (const char *extension : {".ep1", ".ep2", ".ept"})
-            list += "\r\n" + base + extension;
-    WriteFile(temp + "\\" + CopyListName, list + "\r\n");
+    std::vector<ListedFile> listed;
     for (size_t i = 0; i < bases.size(); ++i) {
         std::string copy = temp + "\\" + bases[i];
         SetFileAttributesA((copy + ".ep1").c_str(), FILE_ATTRIBUTE_NORMAL);
         WriteDaySet(copy, StationName(bases[i].substr(0, 4)), edition - 100);
+        for (const char *extension : {".ep1", ".ep2", ".ept"}) {
+            // Listed as the program lists its copies: with their size and time.
+            WIN32_FILE_ATTRIBUTE_DATA status;
+            GetFileAttributesExA((copy + extension).c_str(), GetFileExInfoStandard, &status);
+            listed.push_back({bases[i] + extension, true,
+                              (uint64_t)status.nFileSizeHigh << 32 | status.nFileSizeLow,
+                              (uint64_t)status.ftLastWriteTime.dwHighDateTime << 32 |
+                                  status.ftLastWriteTime.dwLowDateTime});
+        }
         if (i == 0)
             SetFileAttributesA((copy + ".ep1").c_str(), FILE_ATTRIBUTE_READONLY);
     }
+    std::string list = FileExists(temp + "\\" + CopyListName)
+                           ? ReadWholeFile(temp + "\\" + CopyListName)
+                           : std::string();
+    WriteFile(temp + "\\" + CopyListName, list + "\r\n" + ListLines(listed));
 }
 
 // A user's own files in a folder's "Temp": another program's log, and a

@@ -84,7 +84,10 @@ bool AnswerWhileRunning(RunningProgram &program, HWND dialog, DWORD milliseconds
         if (Ended(program))
             return true;
         for (HWND box : VisibleWindows(program.Id(), "#32770")) {
-            if (box == dialog || WindowText(box) == Shown::MainTitle)
+            // The main dialog is told by its list, not by its title: right after
+            // a hung receiver's 5 s the program has read no message for that
+            // long, and a time-limited read of its title gets nothing.
+            if (box == dialog || GetDlgItem(box, IDC_TIME_LIST))
                 continue;
             MessageBoxView view = ReadMessageBox(box);
             if (view.text == AlreadyRunning)

@@ -42,8 +42,13 @@ std::string StoreFixture::Temp(const std::string &name) const {
 }
 
 void StoreFixture::CopyToTemp(const std::string &name) const {
-    if (!CopyFileA(Adams(name).c_str(), Temp(name).c_str(), FALSE) ||
-        !ListNames(adams.Path().c_str(), {name}))
+    WIN32_FILE_ATTRIBUTE_DATA status;
+    if (!GetFileAttributesExA(Adams(name).c_str(), GetFileExInfoStandard, &status) ||
+        !ListFiles(adams.Path().c_str(),
+                   {{name, true, (uint64_t)status.nFileSizeHigh << 32 | status.nFileSizeLow,
+                     (uint64_t)status.ftLastWriteTime.dwHighDateTime << 32 |
+                         status.ftLastWriteTime.dwLowDateTime}}) ||
+        !CopyFileA(Adams(name).c_str(), Temp(name).c_str(), FALSE))
         throw std::runtime_error("cannot copy " + name + " into Temp");
 }
 
