@@ -167,6 +167,13 @@ TEST_F(StartupCopyTest, OnlyTheProgramsOwnCopiesEverLeaveTemp) {
     for (const char *users : {"ANHK1208.ep1", "mine.txt"})
         DeleteFileA(Temp(users).c_str());
     RemoveTree(Temp("sub.ep1"));
+    // A name that the listing passes over ("¥" reads as 0x5C) keeps Temp,
+    // and with it the list: Temp is still the program's.
+    std::wstring unlisted = Wide(Temp()) + L"\\a\u00A5b.txt";
+    CloseHandle(CreateFileW(unlisted.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+    app.RemoveAdamsBackup();
+    EXPECT_EQ(TempKind::Own, InspectTemp(adams.Path().c_str(), nullptr));
+    DeleteFileW(unlisted.c_str());
     app.RemoveAdamsBackup();
     EXPECT_FALSE(FolderExists(Temp()));
     EXPECT_EQ((std::vector<std::string>{"ANHK1208.ep1", "Ep000001.tct", "sub.ep1"}),
