@@ -34,12 +34,12 @@ c="$prefix/drive_c"
 wine=/usr/lib/wine/wine64
 wineserver=/usr/lib/wine/wineserver
 
-# The font that stands in for the dialogs' own. Monapo's widths follow that
-# font's: every text of the program fits its control. Its lines are a pixel
-# higher, so the restored automatic window, of a fixed size, cuts its
-# buttons. scripts/pictures measures; give another family in
-# PELMAR_DIALOG_FONT to compare.
-dialog_font=${PELMAR_DIALOG_FONT:-Monapo}
+# The font that stands in for the dialogs' own: Monapo, whose widths and
+# digits follow that font's, so that every text of the program fits its
+# control, derived (scripts/lib/dialog-font) with that font's 12-px lines at
+# 9 pt, which the restored automatic window's fixed size needs. Give another
+# family in PELMAR_DIALOG_FONT to compare (docs/fonts.md).
+dialog_font=${PELMAR_DIALOG_FONT:-Pelmar Dialog}
 
 w() { "$wine" "$@"; }
 reg() { w reg add "$1" /v "$2" /d "$3" /f >/dev/null 2>&1; }
@@ -80,6 +80,10 @@ installation_prepare() {
   # The dialogs ask for the package's usual Japanese font, which Debian does
   # not ship; a free font with the same widths stands in for it (see
   # dialog_font above).
+  if [ "$dialog_font" = 'Pelmar Dialog' ] && [ ! -f "$c/windows/Fonts/pelmar-dialog.ttf" ]; then
+    "$here/scripts/lib/dialog-font" /usr/share/fonts/truetype/monapo/monapo.ttf \
+      "$c/windows/Fonts/pelmar-dialog.ttf" 'Pelmar Dialog'
+  fi
   reg 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' 'ＭＳ Ｐゴシック' "$dialog_font"
   # The window frames' symbols.
   [ -f /usr/share/wine/fonts/marlett.ttf ] && cp /usr/share/wine/fonts/marlett.ttf "$c/windows/Fonts/"
