@@ -2,20 +2,11 @@
 // reception, the conflict watch, the time list and the main dialog share:
 // plain process-wide fields on the one user-interface thread, no lock.
 #pragma once
+#include "AcquireStatus.h"
 #include "BroadcastWindow.h"
 #include <windows.h>
 #include <cstdint>
 #include <ctime>
-
-// How far the acquisition has come; 0 to 3 are also the freshness results.
-enum AcquireStatus : int8_t {
-    StatusCurrent = 0,       // today's guide data is present
-    StatusNoRegistry = 1,    // the EPG registry key is missing
-    StatusNoData = 2,        // no broadcast-schedule file; the resting state after an error
-    StatusOutdated = 3,      // the guide data is not today's, or today's times cannot be read
-    StatusChannelFailed = 5, // setting the ADAMS channel failed
-};
-
 
 constexpr int NameBufferSize = 256;
 constexpr int ConflictNameSize = 64;

@@ -1,20 +1,15 @@
 #include "LocalTime.h"
+#include "FileTime.h"
 #ifdef _WIN32
 #include <windows.h>
 #endif
 
 #ifdef _WIN32
-namespace {
-// FILETIME ticks (100 ns since 1601) of 1970-01-01.
-constexpr long long UnixEpochTicks = 116444736000000000LL;
-constexpr long long TicksPerSecond = 10000000LL;
-} // namespace
-
 bool LocalFields(time_t moment, tm &fields) {
     if (moment < 0)
         return false;
     ULARGE_INTEGER ticks;
-    ticks.QuadPart = (ULONGLONG)(UnixEpochTicks + (long long)moment * TicksPerSecond);
+    ticks.QuadPart = TimeToTicks(moment);
     FILETIME utcTime = {ticks.LowPart, ticks.HighPart};
     SYSTEMTIME utc, local;
     if (!FileTimeToSystemTime(&utcTime, &utc) ||
@@ -50,7 +45,7 @@ time_t LocalMomentOf(const tm &fields) {
     ULARGE_INTEGER ticks;
     ticks.LowPart = utcTime.dwLowDateTime;
     ticks.HighPart = utcTime.dwHighDateTime;
-    return (time_t)(((long long)ticks.QuadPart - UnixEpochTicks) / TicksPerSecond);
+    return TicksToTime(ticks.QuadPart);
 }
 #else
 bool LocalFields(time_t moment, tm &fields) {

@@ -4,7 +4,7 @@
 #pragma once
 #include <windows.h>
 
-constexpr int FolderBufferSize = 256;
+#include "Limits.h"
 
 // The ADAMS receiver's data folder (current user, "Adams-E").
 int ReadAdamsFolder(char *folder);

@@ -1,6 +1,7 @@
 // Enumeration of the entries that match a wildcard pattern.
 #pragma once
 #include "Cp932.h"
+#include "FileTime.h"
 #include <windows.h>
 #include <cstdint>
 #include <ctime>
@@ -60,7 +61,7 @@ inline uint64_t FileTicks(const FILETIME &fileTime) {
 
 // A file time as seconds since 1970.
 inline time_t FileTimeToTime(const FILETIME &fileTime) {
-    return (time_t)((LONGLONG)(FileTicks(fileTime) / 10000000ULL) - 11644473600LL);
+    return TicksToTime(FileTicks(fileTime));
 }
 
 // A file's size as the listings and attribute queries give it.

@@ -2,7 +2,7 @@
 // acquisition window and starts the program at that time. Its three calls are
 // imported by ordinal only; each takes one record and returns 0 on success.
 #pragma once
-#include "AcquireContext.h"
+#include "BroadcastWindow.h"
 #include <cstddef>
 #include <cstdint>
 

@@ -3,10 +3,9 @@
 // data is complete for the user's stations.
 #pragma once
 #include "DayFiles.h"
+#include "Limits.h"
 #include <cstdint>
 
-constexpr int MaxStations = 20;
-constexpr int PrefixSize = 5;    // four characters and a terminator
 constexpr int CountRowSize = 10; // eight day counters, two bytes unused
 
 // The tables of the last pass, rebuilt by each pass.

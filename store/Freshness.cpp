@@ -1,4 +1,5 @@
 #include "Freshness.h"
+#include "AcquireContext.h"
 #include "Clock.h"
 #include "LocalTime.h"
 #include "File.h"

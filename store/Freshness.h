@@ -1,6 +1,6 @@
 // Whether the EPG data folder holds guide data written today.
 #pragma once
-#include "AcquireContext.h"
+#include "AcquireStatus.h"
 
 // Looks at the modification date of the guide data's schedule file
 // "Ep000001.tct" in the EPG data folder: StatusCurrent when it is today,

@@ -1,4 +1,5 @@
 #include "WeekReport.h"
+#include "Cp932.h"
 #include "DecodeBody.h"
 #include <algorithm>
 #include <array>
@@ -6,19 +7,10 @@
 #include <set>
 
 namespace {
-constexpr int MaxStations = 20; // the pass's tables
-
-std::string LowerCase(std::string text) {
-    for (char &c : text)
-        if (c >= 'A' && c <= 'Z')
-            c = (char)(c - 'A' + 'a');
-    return text;
-}
-
 // The extension after the last dot, lower-cased ("" without one).
 std::string ExtensionOf(const std::string &name) {
     size_t dot = name.find_last_of('.');
-    return dot == std::string::npos ? "" : LowerCase(name.substr(dot + 1));
+    return dot == std::string::npos ? "" : LowerCp932(name.substr(dot + 1));
 }
 
 std::string BaseOf(const std::string &name) {
@@ -31,21 +23,21 @@ class TidiedFolder {
 public:
     TidiedFolder(const WeekFolder &folder) : folder(folder) {
         for (const FolderEntry &entry : folder.files)
-            present.insert(LowerCase(entry.name));
+            present.insert(LowerCp932(entry.name));
         for (const std::string &name : folder.startUpCopy)
-            copied.insert(LowerCase(name));
+            copied.insert(LowerCp932(name));
     }
-    bool Has(const std::string &name) const { return present.count(LowerCase(name)) != 0; }
-    void Delete(const std::string &name) { present.erase(LowerCase(name)); }
+    bool Has(const std::string &name) const { return present.count(LowerCp932(name)) != 0; }
+    void Delete(const std::string &name) { present.erase(LowerCp932(name)); }
     // A file that the pass restores from the start-up copy when it is missing.
     bool HasAfterRestore(const std::string &name) const {
-        return Has(name) || copied.count(LowerCase(name)) != 0;
+        return Has(name) || copied.count(LowerCp932(name)) != 0;
     }
     // Reads a file where the pass would find it: in the folder, else restored.
     bool Read(const std::string &name, std::vector<uint8_t> &bytes) const {
         if (Has(name))
             return folder.read(name, false, bytes);
-        return copied.count(LowerCase(name)) != 0 && folder.read(name, true, bytes);
+        return copied.count(LowerCp932(name)) != 0 && folder.read(name, true, bytes);
     }
 
 private:

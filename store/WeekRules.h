@@ -4,14 +4,12 @@
 // days are judged, and where a decoded ".ep1" keeps the station's name.
 // Plain C++: no window system, so that the report also builds natively.
 #pragma once
+#include "Limits.h"
 #include <cstddef>
 #include <cstdint>
 #include <ctime>
 
-constexpr int DayWindowLength = 8;
-constexpr int DateFieldSize = 5; // "MMDD" and its terminator
 constexpr time_t DaySetAgeLimit = 10 * 86400;
-constexpr int StationNameSize = 26; // 25 bytes of name and a terminator
 
 // The date fields "MMDD" of the given moment's local day and the seven days after it.
 void BuildDayDates(time_t now, char dates[DayWindowLength][DateFieldSize]);

@@ -13,7 +13,7 @@
 //   "HangInStart", "HangInStop" (DWORD): nonzero makes the handler of 1827
 //       (or of 1826) never return, as a receiver that hangs: read at each
 //       such message, noted in the log before it hangs.
-#include "Reception.h"
+#include "DataCastReception.h"
 #include "StandInLog.h"
 #include <windows.h>
 

@@ -1,10 +1,12 @@
 #include "WeekFolderAccess.h"
 #include "Cp932.h"
+#include "FileTime.h"
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 
 #ifdef _WIN32
+#include "FolderScan.h"
 #include "Path.h"
 #include "Registry.h"
 #include <windows.h>
@@ -25,11 +27,6 @@ std::string SystemMessage(DWORD error) {
         message.pop_back();
     return message.empty() ? "error " + std::to_string(error) : message;
 }
-
-time_t TimeOf(const FILETIME &fileTime) {
-    ULARGE_INTEGER value = {{fileTime.dwLowDateTime, fileTime.dwHighDateTime}};
-    return (time_t)((LONGLONG)(value.QuadPart / 10000000ULL) - 11644473600LL);
-}
 } // namespace
 
 bool ListFiles(const std::string &folder, std::vector<FolderEntry> &files, std::string &cause) {
@@ -40,19 +37,24 @@ bool ListFiles(const std::string &folder, std::vector<FolderEntry> &files, std::
         return false;
     }
     WIN32_FIND_DATAA entry;
-    HANDLE search = FindFirstFileA(JoinPath(folder, "*").c_str(), &entry);
-    if (search == INVALID_HANDLE_VALUE)
-        return true; // an empty folder
+    FindHandle search(JoinPath(folder, "*").c_str(), entry);
+    if (!search.Found()) {
+        // Reports a folder that cannot be listed (denied, held, a failing
+        // network share) as the error it is, not as an empty week.
+        DWORD error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_NO_MORE_FILES)
+            return true; // an empty folder
+        cause = SystemMessage(error);
+        return false;
+    }
     do {
         // A name that is not one path part names nothing the program touches.
         if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && IsOnePathPart(entry.cFileName))
-            files.push_back({entry.cFileName, TimeOf(entry.ftCreationTime),
-                             TimeOf(entry.ftLastWriteTime),
-                             (uint64_t)entry.nFileSizeHigh << 32 | entry.nFileSizeLow,
-                             (uint64_t)entry.ftLastWriteTime.dwHighDateTime << 32 |
-                                 entry.ftLastWriteTime.dwLowDateTime});
-    } while (FindNextFileA(search, &entry));
-    FindClose(search);
+            files.push_back({entry.cFileName, FileTimeToTime(entry.ftCreationTime),
+                             FileTimeToTime(entry.ftLastWriteTime),
+                             FileSize(entry.nFileSizeHigh, entry.nFileSizeLow),
+                             FileTicks(entry.ftLastWriteTime)});
+    } while (search.Next(entry));
     return true;
 }
 
@@ -115,8 +117,7 @@ bool ListFiles(const std::string &folder, std::vector<FolderEntry> &files, std::
             IsOnePathPart(entry->d_name))
             files.push_back({entry->d_name, status.st_mtime, status.st_mtime,
                              (uint64_t)status.st_size,
-                             ((uint64_t)status.st_mtim.tv_sec + 11644473600ULL) * 10000000ULL +
-                                 (uint64_t)status.st_mtim.tv_nsec / 100});
+                             TimeToTicks(status.st_mtim.tv_sec, (uint64_t)status.st_mtim.tv_nsec / 100)});
     }
     closedir(directory);
     return true;

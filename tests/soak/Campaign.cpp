@@ -2,7 +2,7 @@
 // day's state of the folders, a "Temp" left behind, the faults.
 #include "Campaign.h"
 #include "LocalTime.h"
-#include "Reception.h"
+#include "DataCastReception.h"
 #include "StartUpCopy.h"
 #include <stdexcept>
 

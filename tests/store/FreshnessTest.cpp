@@ -1,3 +1,4 @@
+#include "AcquireContext.h"
 #include "Clock.h"
 #include "Freshness.h"
 #include "StoreTestSupport.h"

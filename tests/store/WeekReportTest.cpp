@@ -92,6 +92,16 @@ TEST_F(WeekReportTest, TheReportReachesThePassesVerdictAndChangesNothing) {
          },
          false, // ZZZZ has no complete day of the window
          {"today-pair", "no-complete-day"}},
+        // ア (83 41) and ヂ (83 61) differ only in a trail byte that a
+        // lower-casing of every byte would fold: ヂ's missing days must not
+        // be taken for ア's files.
+        {"two stations whose prefixes differ only in a trail byte",
+         [](WeekReportTest &t) {
+             t.WriteWeek("アAA", "Alpha", {0, 1, 2, 3, 4, 5, 6, 7});
+             t.WriteWeek("ヂAA", "ＮＨＫ総合", {2, 3});
+         },
+         false,
+         {"all-days", "in-table"}},
         {"no day files at all", [](WeekReportTest &) {}, false, {}},
     };
     for (const Case &c : cases) {
@@ -128,6 +138,22 @@ TEST_F(WeekReportTest, AClockBehindTheDayFilesIsReportedAndNothingIsPurged) {
         << report;
     EXPECT_EQ(0, CheckDayFiles());
     EXPECT_TRUE(FileExists(Adams("ZZZZ1201.ep1"))); // the program agrees
+}
+
+// A folder that exists but cannot be listed (here another program holds it
+// open without sharing, as a folder denied to the user or a network share
+// that fails is) is the tool's error, not an empty and so incomplete week.
+TEST_F(WeekReportTest, AFolderThatCannotBeListedIsAnErrorNotAnEmptyWeek) {
+    WriteWeek("AAAA", "Alpha", {0, 1, 2, 3, 4, 5, 6, 7});
+    HANDLE held = CreateFileA(adams.Path().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    std::string report = Report();
+    CloseHandle(held);
+    EXPECT_EQ(2, exitCode) << report;
+    EXPECT_EQ(std::string::npos, report.find("\"complete\"")) << report;
+    Report();
+    EXPECT_EQ(0, exitCode); // listed again once it is free
 }
 
 TEST_F(WeekReportTest, PurgeReasonsAndMoreThanTwentyStationsAreReported) {

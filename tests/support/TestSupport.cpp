@@ -63,27 +63,45 @@ TempFolder::~TempFolder() {
     RemoveTree(path);
 }
 
-void RemoveTree(const std::string &path) {
-    WIN32_FIND_DATAA entry;
-    HANDLE search = FindFirstFileA((path + "\\*").c_str(), &entry);
+namespace {
+// Removes a tree by its wide names: a test may leave a file whose Unicode
+// name has no ANSI form of one path part (a "¥" becomes "\\"), which the
+// ANSI calls could not delete, and its folder would stay for the next test
+// process that draws the same process id.
+void RemoveTreeWide(const std::wstring &path) {
+    WIN32_FIND_DATAW entry;
+    HANDLE search = FindFirstFileW((path + L"\\*").c_str(), &entry);
     if (search != INVALID_HANDLE_VALUE) {
         do {
-            std::string name = entry.cFileName;
-            if (name == "." || name == "..")
+            std::wstring name = entry.cFileName;
+            if (name == L"." || name == L"..")
                 continue;
-            std::string child = path + "\\" + name;
+            std::wstring child = path + L"\\" + name;
             if (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
-                RemoveFolderLink(child);
+                int size = WideCharToMultiByte(CP_ACP, 0, child.c_str(), -1, nullptr, 0,
+                                               nullptr, nullptr);
+                std::string narrow(size > 0 ? size - 1 : 0, '\0');
+                WideCharToMultiByte(CP_ACP, 0, child.c_str(), -1, &narrow[0], size, nullptr,
+                                    nullptr);
+                RemoveFolderLink(narrow);
             } else if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveTree(child);
+                RemoveTreeWide(child);
             } else {
-                SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileA(child.c_str());
+                SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileW(child.c_str());
             }
-        } while (FindNextFileA(search, &entry));
+        } while (FindNextFileW(search, &entry));
         FindClose(search);
     }
-    RemoveDirectoryA(path.c_str());
+    RemoveDirectoryW(path.c_str());
+}
+} // namespace
+
+void RemoveTree(const std::string &path) {
+    int size = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
+    std::wstring wide(size > 0 ? size - 1 : 0, L'\0');
+    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, &wide[0], size);
+    RemoveTreeWide(wide);
 }
 
 void MirrorFolder(const std::string &from, const std::string &to) {

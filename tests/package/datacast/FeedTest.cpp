@@ -1,5 +1,5 @@
 #include "Feed.h"
-#include "Reception.h"
+#include "DataCastReception.h"
 #include <gtest/gtest.h>
 
 TEST(Feed, StationsAndWindowsAreReadLineByLine) {

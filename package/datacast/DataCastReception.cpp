@@ -1,4 +1,4 @@
-#include "Reception.h"
+#include "DataCastReception.h"
 #include <windows.h>
 #include <cstdio>
 
