@@ -70,8 +70,11 @@ INT_PTR CDialog::DoModal() {
     modalResult = IDCANCEL;
     if (!CreateFromTemplate(owner))
         return -1;
-    if (owner)
-        ::EnableWindow(owner, FALSE);
+    // Only an owner that this run disables is enabled again at its end: one
+    // that was disabled already (by a modal run below this one) stays so.
+    disabledOwner = owner && ::IsWindowEnabled(owner) ? owner : nullptr;
+    if (disabledOwner)
+        ::EnableWindow(disabledOwner, FALSE);
     if (!modalDone && !IsWindowVisible(m_hWnd))
         ShowWindow(m_hWnd, SW_SHOWNORMAL);
 
@@ -90,9 +93,7 @@ INT_PTR CDialog::DoModal() {
         }
     }
 
-    // Re-enable the owner before the dialog goes, so that activation returns to it.
-    if (owner)
-        ::EnableWindow(owner, TRUE);
+    GiveBackOwner(); // when the loop ended without EndDialog (a quit message)
     if (m_hWnd)
         DestroyWindow(m_hWnd);
     modal = false;
@@ -106,10 +107,20 @@ BOOL CDialog::Create(UINT id, CWnd *parentWindow) {
     return CreateFromTemplate(parent ? parent->m_hWnd : nullptr) != nullptr;
 }
 
+void CDialog::GiveBackOwner() {
+    if (disabledOwner)
+        ::EnableWindow(disabledOwner, TRUE);
+    disabledOwner = nullptr;
+}
+
 void CDialog::EndDialog(int result) {
     if (modal) {
         modalResult = result;
         modalDone = true;
+        // The owner is enabled before the dialog hides: hidden first, the
+        // dialog would hand activation to no window of ours while its owner
+        // is still disabled, and the keyboard would be lost.
+        GiveBackOwner();
         ShowWindow(m_hWnd, SW_HIDE);
         // Reached inside a message sent from another thread, the modal loop
         // still waits in GetMessage: a posted message lets it see the end now.

@@ -72,10 +72,13 @@ private:
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     INT_PTR Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
     HWND CreateFromTemplate(HWND owner);
+    // Enables the owner that this modal run disabled, once.
+    void GiveBackOwner();
 
     UINT templateId;
     CWnd *parent;
     bool modal = false;
+    HWND disabledOwner = nullptr; // the owner this modal run disabled
     bool modalDone = false;
     int modalResult = IDCANCEL;
 };

@@ -206,6 +206,42 @@ TEST(Dispatch, AModalDialogEndedInsideASentMessageEndsAtOnce) {
     EXPECT_LT(waited, 2500u);
 }
 
+// The keyboard comes back to the main dialog when a modal box over it
+// closes: the box must not hide while its owner is still disabled, and an
+// owner that an earlier modal run had disabled must stay disabled.
+TEST(Dispatch, AfterAModalBoxClosesItsOwnerIsTheActiveAndForegroundWindow) {
+    TestApp app;
+    CDialog mainDialog(IDD_EPGMAIN_DIALOG);
+    ASSERT_TRUE(mainDialog.Create(IDD_EPGMAIN_DIALOG));
+    app.m_pMainWnd = &mainDialog;
+    ShowWindow(mainDialog.m_hWnd, SW_SHOWNORMAL);
+    SetForegroundWindow(mainDialog.m_hWnd);
+    PumpMessages(200);
+    ASSERT_EQ(mainDialog.m_hWnd, GetForegroundWindow());
+
+    for (bool ownerDisabledBefore : {false, true}) {
+        SCOPED_TRACE(ownerDisabledBefore ? "owner disabled before" : "owner enabled");
+        EnableWindow(mainDialog.m_hWnd, ownerDisabledBefore ? FALSE : TRUE);
+        CDialog versionBox(IDD_VERSION_DIALOG); // owned by the main window
+        std::thread user([] {
+            HWND box = WaitForWindow(GetCurrentProcessId(),
+                                     "\xCA\xDE\xB0\xBC\xDE\xAE\xDD\x8F\xEE\x95\xF1", "#32770",
+                                     10000); // ﾊﾞｰｼﾞｮﾝ情報
+            PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        });
+        EXPECT_EQ(IDOK, versionBox.DoModal());
+        user.join();
+        PumpMessages(200);
+        EXPECT_EQ(ownerDisabledBefore, !IsWindowEnabled(mainDialog.m_hWnd));
+        if (!ownerDisabledBefore) {
+            EXPECT_EQ(mainDialog.m_hWnd, GetActiveWindow());
+            EXPECT_EQ(mainDialog.m_hWnd, GetForegroundWindow());
+        }
+    }
+    app.m_pMainWnd = nullptr;
+    DestroyWindow(mainDialog.m_hWnd);
+}
+
 TEST(AppMessageBox, HasTheTitleAsCaptionAndTheExclamationIconUnlessAnIconIsNamed) {
     TestApp app;
     app.SetTitleFromModule();
