@@ -17,6 +17,8 @@ class CWinApp {
 public:
     CWinApp();
     virtual ~CWinApp();
+    CWinApp(const CWinApp &) = delete; // the one application object
+    CWinApp &operator=(const CWinApp &) = delete;
 
     virtual BOOL InitInstance() { return FALSE; }
     virtual int ExitInstance() { return exitCode; }

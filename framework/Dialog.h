@@ -36,7 +36,9 @@ void DDX_Text(CDataExchange *pDX, int id, std::string &value);
 class CDialog : public CWnd {
 public:
     CDialog(UINT templateId, CWnd *parent = nullptr);
-    virtual ~CDialog();
+    virtual ~CDialog(); // destroys its window
+    CDialog(const CDialog &) = delete;
+    CDialog &operator=(const CDialog &) = delete;
 
     INT_PTR DoModal();
     // Modeless: the dialog stays open after the call returns.

@@ -18,6 +18,12 @@ CFile::~CFile() {
 }
 
 bool CFile::Open(const char *fileName, UINT openFlags, DWORD *osError) {
+    // An open file is closed first: its handle would otherwise be lost, and
+    // the file held until the process ends.
+    if (handle != INVALID_HANDLE_VALUE) {
+        CloseHandle(handle);
+        handle = INVALID_HANDLE_VALUE;
+    }
     lstrcpynA(path, fileName, sizeof path);
     DWORD access = GENERIC_READ;
     if ((openFlags & 3) == modeWrite)

@@ -39,7 +39,8 @@ public:
     CFile(const CFile &) = delete;
     CFile &operator=(const CFile &) = delete;
 
-    // Returns false (and raises nothing) when the open fails.
+    // Returns false (and raises nothing) when the open fails. A file that
+    // is open already is closed first.
     bool Open(const char *fileName, UINT openFlags, DWORD *osError = nullptr);
     UINT Read(void *buffer, UINT count);
     void Write(const void *buffer, UINT count);

@@ -46,9 +46,13 @@ TEST(File, FailuresRaiseTheCauseAndTheFileName) {
     EXPECT_EQ(0u, file.Read(buffer, sizeof buffer));
     EXPECT_EQ(7u, file.GetLength());
     EXPECT_EQ(2u, file.Seek(2, CFile::begin));
-    file.Close();
+    // Opening another file closes the first: it is free again at once.
+    std::string other = folder / "other.dat";
+    WriteFile(other, "x");
+    EXPECT_TRUE(file.Open(other.c_str(), CFile::modeRead | CFile::shareCompat));
     CFile::Remove(held.c_str());
     EXPECT_FALSE(FileExists(held));
+    file.Close();
 }
 
 TEST(Path, DoubleByteCharactersEndingIn5CAreNotSeparators) {

@@ -84,6 +84,8 @@ class HeldFile {
 public:
     explicit HeldFile(const std::string &path);
     ~HeldFile();
+    HeldFile(const HeldFile &) = delete;
+    HeldFile &operator=(const HeldFile &) = delete;
 
 private:
     HANDLE handle;
@@ -104,6 +106,8 @@ public:
     // Started in currentFolder, or in the test's own current folder.
     explicit ChildProcess(const std::string &commandLine, const std::string &currentFolder = "");
     ~ChildProcess();
+    ChildProcess(const ChildProcess &) = delete;
+    ChildProcess &operator=(const ChildProcess &) = delete;
     // The exit code, or -1 when the process has not ended within the time.
     long Wait(DWORD milliseconds);
     DWORD Id() const { return info.dwProcessId; }
