@@ -37,3 +37,12 @@ uint32_t FindAdamsChannel(const ChannelList &list) {
             return (uint32_t)(i + 1); // the first marked record wins
     return NoAdamsChannel;
 }
+
+void PutChannelRecord(ByteSink &sink, const std::string &stationName, uint32_t isAdamsChannel) {
+    size_t length = stationName.size() < StationFieldSize ? stationName.size() : StationFieldSize;
+    PutZeros(sink, offsetof(ChannelRecord, stationName));
+    PutBytes(sink, stationName.data(), length);
+    PutZeros(sink, StationFieldSize - length);
+    PutUint32Le(sink, isAdamsChannel);
+    PutZeros(sink, sizeof(ChannelRecord::reserved2));
+}

@@ -2,8 +2,10 @@
 // reads them, over the table's bytes: plain C++, shared by the program's
 // channel-table readers, by epgweek and by the fuzz target.
 #pragma once
+#include "ByteSink.h"
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 // A record as the channel utility writes it.
 struct ChannelRecord {
@@ -35,6 +37,11 @@ struct ChannelList {
 // record cut short keeps the rest of the one before it. Bytes past the
 // twelfth record are not looked at.
 void ParseChannelTable(const uint8_t *table, size_t size, ChannelList *list);
+
+// Writes one record as the channel utility lays it out: the name's bytes (at
+// most the field's 32; a shorter name is followed by zeros, so terminated
+// within the field), the mark, and every reserved byte zero.
+void PutChannelRecord(ByteSink &sink, const std::string &stationName, uint32_t isAdamsChannel);
 
 // The first channel marked as the ADAMS channel, or NoAdamsChannel.
 uint32_t FindAdamsChannel(const ChannelList &list);

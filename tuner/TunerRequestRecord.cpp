@@ -1,4 +1,5 @@
 #include "TunerRequestRecord.h"
+#include "ByteSink.h"
 #include "ByteSource.h"
 #include "Cp932.h"
 #include <cstring>
@@ -14,11 +15,6 @@ size_t WholeNameLength(const uint8_t *name) {
             return length;
         length += step;
     }
-}
-
-void PutUint32Le(uint8_t *at, uint32_t value) {
-    for (int i = 0; i < 4; ++i)
-        at[i] = (uint8_t)(value >> (8 * i));
 }
 } // namespace
 
@@ -49,12 +45,13 @@ TunerDecision DecideTunerRequest(const TunerAsk &ask, const char *lastRequester)
 void WriteTunerAnswer(uint8_t *record, size_t size, TunerDecision decision, const char *replyName) {
     if (size < TunerRequestSize)
         return;
-    if (decision != TunerDecision::Refuse) {
-        PutUint32Le(record + AnswerOffset, 1);
-        return;
+    ByteSink answer = MakeByteSink(record, size);
+    Skip(answer, ReplyNameOffset);
+    if (decision == TunerDecision::Refuse) {
+        size_t length = strnlen(replyName, RequestNameSize - 1);
+        PutBytes(answer, replyName, length);
+        PutByte(answer, 0);
     }
-    PutUint32Le(record + AnswerOffset, 0);
-    size_t length = strnlen(replyName, RequestNameSize - 1);
-    memcpy(record + ReplyNameOffset, replyName, length);
-    record[ReplyNameOffset + length] = '\0';
+    Skip(answer, AnswerOffset - answer.position); // the rest of the reply field as it was
+    PutUint32Le(answer, decision == TunerDecision::Refuse ? 0 : 1);
 }

@@ -25,14 +25,14 @@ bool ParseChannel(const char *text, uint32_t &channel) {
 
 // Written under a temporary name and renamed, so that a reader never finds a
 // table cut short.
-bool WriteTable(const std::string &folder, const ChannelRecord *records) {
+bool WriteTable(const std::string &folder, const uint8_t *records) {
     std::string path = folder + "\\ChTable.dat";
     std::string temporary = path + ".new";
     HANDLE file = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return false;
-    DWORD size = sizeof(ChannelRecord) * ChannelCount;
+    DWORD size = (DWORD)ChannelTableReadSize;
     DWORD written = 0;
     bool complete = WriteFile(file, records, size, &written, nullptr) && written == size;
     CloseHandle(file);
@@ -50,20 +50,17 @@ int main(int argc, char **argv) {
         fprintf(stderr, "usage: writechannels FOLDER ADAMS-CHANNEL(0-12) [NAME1 ... NAME12]\n");
         return 2;
     }
-    ChannelRecord records[ChannelCount] = {};
-    for (int i = 0; i + 3 < argc; ++i) {
-        const char *name = argv[i + 3];
-        if (strcmp(name, "-") == 0)
-            continue;
-        if (strlen(name) >= sizeof records[i].stationName) {
+    uint8_t records[ChannelTableReadSize];
+    ByteSink table = MakeByteSink(records, sizeof records);
+    for (int i = 0; i < ChannelCount; ++i) {
+        const char *name = i + 3 < argc && strcmp(argv[i + 3], "-") != 0 ? argv[i + 3] : "";
+        if (strlen(name) >= StationFieldSize) {
             fprintf(stderr, "writechannels: the name of channel %d is longer than 31 bytes\n",
                     i + 1);
             return 2;
         }
-        memcpy(records[i].stationName, name, strlen(name) + 1);
+        PutChannelRecord(table, name, adams == (uint32_t)(i + 1) ? 1 : 0);
     }
-    if (adams != 0)
-        records[adams - 1].isAdamsChannel = 1;
     if (!WriteTable(argv[1], records)) {
         fprintf(stderr, "writechannels: cannot write %s\\ChTable.dat\n", argv[1]);
         return 1;
