@@ -1,9 +1,14 @@
+#include <cctype>
+#include <cstddef>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
+#include "DecodeBody.h"
 #include "FileKind.h"
+#include "ReceivedEncoder.h"
 
 namespace {
 
@@ -16,19 +21,34 @@ int32_t Lookup(std::string path, std::string *after = nullptr) {
 
 } // namespace
 
-TEST(FileKindTable, RowsHaveTheReceivedLayout) {
-    const char *received[] = {"ept", "ep1", "ep2", "kct", "ptt", "tct", "mtt"};
-    const char *decoded[] = {"scd", "cmm", "msg", "kca", "psn", "tch", "mtn"};
-    const unsigned char *raw = reinterpret_cast<const unsigned char *>(fileKinds);
-    for (int k = 1; k <= 7; ++k) {
-        const unsigned char *row = raw + 20 * (k - 1);
-        EXPECT_EQ(0, std::memcmp(row, received[k - 1], 4)) << k;
-        EXPECT_EQ(0, std::memcmp(row + 4, decoded[k - 1], 4)) << k;
-        EXPECT_EQ(k <= 5 ? 1 : 0, row[8]) << k;
-        EXPECT_EQ(k <= 3 ? 58 : 32, row[12] + row[16]) << k; // little-endian, small values
-        EXPECT_EQ(24, row[16]) << k;
-        EXPECT_EQ(GetFileKind(k), &fileKinds[k - 1]);
-        EXPECT_EQ(k, Lookup(std::string("C:\\ADAMS\\file.") + received[k - 1]));
+// Each kind as the package's encoder makes its files, with its own list of
+// kinds: the row of the same number has the encoder's extension, a path with
+// it names that kind, and a file that the encoder makes loses exactly the
+// encoder's header and decodes back to its content (scrambled or plain).
+TEST(FileKindTable, EveryKindTheEncoderMakesIsFoundByItsExtensionAndDecodes) {
+    const std::string content =
+        "07:00,CH01,\x83\x6A\x83\x85\x81\x5B\x83\x58," + std::string(600, 'x');
+    for (int32_t k = 1; k <= fileKindCount; ++k) {
+        const FileKind *kind = GetFileKind(k);
+        ASSERT_NE(nullptr, kind) << k;
+        EXPECT_EQ(k, KindFromExtension(kind->receivedExt)) << k;
+        std::string upper = kind->receivedExt;
+        for (char &c : upper)
+            c = (char)std::toupper((unsigned char)c);
+        EXPECT_EQ(k, Lookup("C:\\ADAMS\\FILE." + upper)) << k;
+
+        std::string file;
+        ASSERT_TRUE(EncodeReceivedFile((ReceivedKind)k, content, file)) << k;
+        size_t bodySize = 0;
+        ASSERT_EQ(DecodeStatus::Ok, GetBodySize(*kind, file.size(), &bodySize)) << k;
+        EXPECT_EQ(ReceivedHeaderSize((ReceivedKind)k), file.size() - bodySize) << k;
+        std::vector<uint8_t> body(file.end() - (std::ptrdiff_t)bodySize, file.end());
+        std::vector<uint8_t> output(DecodeBufferSize(*kind, bodySize));
+        DecodedContent decoded = {};
+        ASSERT_EQ(DecodeStatus::Ok, DecodeBody(*kind, body.data(), body.size(), output.data(),
+                                               output.size(), &decoded))
+            << k;
+        EXPECT_EQ(content, std::string(decoded.data, decoded.data + decoded.size)) << k;
     }
     EXPECT_EQ(nullptr, GetFileKind(0));
     EXPECT_EQ(nullptr, GetFileKind(8));
