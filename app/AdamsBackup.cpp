@@ -67,6 +67,7 @@ void CEpgApp::BackupAdamsFolder() {
         return;
     for (const ListedFile &copy : copies) {
         char source[FolderBufferSize], target[FolderBufferSize];
+        // A path that does not fit is not used: cut, it could name another file.
         if (!JoinText(source, sizeof source, folder, "\\", copy.name.c_str()) ||
             !JoinText(target, sizeof target, folder, "\\Temp\\", copy.name.c_str()))
             continue;
@@ -94,6 +95,7 @@ void CEpgApp::RemoveAdamsBackup() {
                           FileTicks(entry.ftLastWriteTime)))
             return false;
         // Names such as .abc, whose base is empty or ".", are spared.
+        // So is a name whose path does not fit: cut, it could name another file.
         char baseName[FolderBufferSize], file[FolderBufferSize];
         CopyBaseName(entry.cFileName, baseName, sizeof baseName);
         if (baseName[0] == '\0' || strcmp(baseName, ".") == 0 ||

@@ -49,6 +49,7 @@ BOOL CEpgApp::InitInstance() {
         return FALSE;
     }
     if (CheckChannelTable(&acquire.adamsChannel) != ChannelFound) {
+        // Also in an automatic run: only this tells an unattended user why nothing is received.
         MessageBox(NoChannelMessage, MB_OK);
         return FALSE;
     }

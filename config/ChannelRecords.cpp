@@ -24,6 +24,7 @@ void ParseChannelTable(const uint8_t *table, size_t size, ChannelList *list) {
     uint8_t record[sizeof(ChannelRecord)] = {};
     while (list->count < ChannelCount) {
         ByteSpan got = GetUpTo(source, sizeof record);
+        // The table ends where its bytes do: an empty one has no record, so no name matches.
         if (got.size == 0)
             break;
         memcpy(record, got.data, got.size);

@@ -44,6 +44,7 @@ DecodeStatus DecodeBody(const FileKind &kind, uint8_t *body, size_t bodySize, ui
     *content = DecodedContent{nullptr, 0};
     if (bodySize > maxBodySize)
         return DecodeStatus::BodyTooLarge;
+    // An input as long as its header is empty content, for every kind; inflate would refuse it.
     if (bodySize == 0)
         return DecodeStatus::Ok;
     if (!kind.scrambled) {
@@ -56,6 +57,7 @@ DecodeStatus DecodeBody(const FileKind &kind, uint8_t *body, size_t bodySize, ui
     DescrambleBody(body, bodySize);
     uLongf produced = static_cast<uLongf>(outputCapacity);
     int result = uncompress(output, &produced, body, static_cast<uLong>(bodySize));
+    // Only a whole stream that fits is content; a corrupt or oversized one fails and gives none.
     switch (result) {
     case Z_OK:
         *content = DecodedContent{output, static_cast<size_t>(produced)};

@@ -92,6 +92,7 @@ void DiscardOutput(CFile &output, const char *outputPath) {
 } // namespace
 
 DecodeStatus DecodeReceivedFileStatus(char *inputPath, const char *outputPath) {
+    // The look-up lower-cases inputPath, which is then opened: Windows names ignore letter case.
     const FileKind *kind = GetFileKind(LookupFileKind(inputPath));
     if (!kind)
         return DecodeStatus::UnknownKind;
@@ -109,6 +110,7 @@ DecodeStatus DecodeReceivedFileStatus(char *inputPath, const char *outputPath) {
         DiscardOutput(output, outputPath);
         throw;
     }
+    // Content that could not be decoded leaves no output for a caller to take as decoded.
     if (status != DecodeStatus::Ok)
         DiscardOutput(output, outputPath);
     return status;

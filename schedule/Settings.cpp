@@ -12,6 +12,7 @@ namespace {
 constexpr time_t OneDay = 86400;
 
 // Handed to the scheduler when no broadcast times are known.
+// 6:02, then the odd hours 7 to 23 (no 8:02), as the scheduler has always been given them.
 const BroadcastTimeTable DefaultBroadcastTable = {{
     {6, 2, 6, 12},
     {7, 2, 7, 12},
@@ -82,6 +83,7 @@ int CEpgMainDlg::StoreDailySetting() {
     StoreFlags(schedRecord);
     if (UpdateNextStart(1) != 0)
         return 2;
+    // A failed hand-over of the windows is not the setting's: each automatic run's end renews them.
     StoreBroadcastTimes();
     return 0;
 }

@@ -31,6 +31,7 @@ void NoteStation(const char *base) {
     for (int i = 0; i < prefixCount; ++i)
         if (strncmp(stationPrefixes[i], base, 4) == 0)
             return;
+    // The tables hold twenty stations: another is noted, never written past their end.
     if (prefixCount == MaxStations) {
         stationsLeftOut = true;
         return;

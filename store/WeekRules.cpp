@@ -88,6 +88,7 @@ size_t StationNameFromContent(const uint8_t *content, size_t size, char *name) {
     ByteSpan text = GetUpTo(source, length); // as many of its bytes as there are
     if (Failed(source))
         return 0; // no length byte: no name
+    // A longer name is cut between whole characters, never past the 26-byte buffer.
     size_t kept =
         WholeCharacters(reinterpret_cast<const char *>(text.data), text.size, StationNameSize - 1);
     memcpy(name, text.data, kept);

@@ -32,6 +32,7 @@ static_assert(RequestNameSize == NameBufferSize, "a request's name fits the reme
 
 // Withdraws what RVL_OpenEx and RVL_OpenResource gave, after a refused resource.
 void GiveUpTuner() {
+    // The resource handle too, as the tuner library has always had it; it tolerates the wrong kind.
     acquire.lastResult = RVL_CallBackClose(acquire.resourceHandle, RvlCloseNotify);
     acquire.lastResult = RVL_CallBackClose(acquire.callbackHandle, RvlCloseNotify);
     acquire.conflictFound = 1;
@@ -108,6 +109,7 @@ void CEpgMainDlg::OpenTuner() {
                 FillTimeList();
                 StoreBroadcastTimes();
             });
+        // The registration stays for the run, as it always has: every asker is still answered.
         return;
     }
     if (acquire.lastResult != RvlOk)
@@ -137,6 +139,7 @@ void CEpgMainDlg::OpenTuner() {
         return;
     }
     acquire.lastResult = RVL_VBIResume();
+    // Asked as the tuner library has always been asked; the status itself is not used.
     DWORD signal = 0;
     acquire.lastResult = RVL_GetSignalStatus(&signal);
 
@@ -224,6 +227,7 @@ void CEpgMainDlg::YieldAfterRequest() {
         StopReceiver();
     if (acquire.tunerHeld) {
         // The callback has closed the resource already.
+        // Withdrawn twice, as the tuner library has always been told; it tolerates the second.
         acquire.lastResult = RVL_CallBackClose(acquire.callbackHandle, RvlCloseNotify);
         acquire.lastResult = RVL_CallBackClose(acquire.callbackHandle, RvlCloseNotify);
         acquire.tunerHeld = 0;
@@ -238,6 +242,7 @@ void CEpgMainDlg::ReleaseTuner() {
     else
         EndOwnReceiver(); // one that showed no window was never driven; it goes with the run
     if (acquire.tunerHeld) {
+        // As the tuner library has always been called; it tolerates a repeated close.
         acquire.lastResult = RVL_CloseResource(acquire.resourceHandle);
         acquire.lastResult = RVL_CallBackClose(acquire.callbackHandle, RvlCloseNotify);
         acquire.lastResult = RVL_CallBackClose(acquire.callbackHandle, RvlCloseNotify);

@@ -50,6 +50,7 @@ void CEpgMainDlg::OnTimer(UINT_PTR id) {
     ::EnableWindow(GetDlgItem(IDC_RADIO_DAILY), TRUE);
     EnableTimeCombos(TRUE);
     SendMessage(WM_SETREDRAW, TRUE);
+    // Validate, invalidate, redraw, then a sent WM_PAINT, as ever: the rebuilt lists show at once.
     ValidateRect(m_hWnd, nullptr);
     InvalidateRect(m_hWnd, nullptr, TRUE);
     RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASENOW | RDW_UPDATENOW);
@@ -73,6 +74,7 @@ void CEpgMainDlg::OnOK() {
         return;
     }
     acquire.stopRequested = 1;
+    // A timer that has not ticked yet is not stopped: it goes with the window, as it always has.
     if (acquire.timerId)
         StopTimer(acquire.timerId);
 
@@ -124,6 +126,7 @@ void CEpgMainDlg::OnClose() {
             RenewSchedule();
     }
     // Default processing turns the close into Cancel, which runs OnCancel next.
+    // Its end steps then run a second time, from what these stored, as they always have.
 }
 
 // Whatever failed, the run ends as Abort or Cancel ends it: the receiver

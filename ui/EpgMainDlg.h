@@ -56,6 +56,7 @@ public:
     int broadcastWindowCount = 0;
     int lastEndHourIndex = 0;
     // The hour of the first item of the hour combos: position p stands for hourBase + p.
+    // Not read from broadcastWindows, which a failed refill clears: a store keeps the hours shown.
     int hourBase = 0;
     HWND receiverWindow = nullptr;
     // The receiver that this run started, while it may still run.

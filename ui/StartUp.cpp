@@ -12,6 +12,7 @@ namespace {
 constexpr UINT AutomaticTick = 1000;
 constexpr UINT ManualTick = 10000;
 
+// Each text reads as users have always seen it, the odd blank and closing line feed included.
 const char CannotAcquireFormat[] = "EPGデータを取得することができません。%s が動作していない時に\n"
                                    "本プログラムを起動してデータを取得してください。";
 const char RegistryBrokenText[] = "レジストリ情報が壊れています。\n 再インストールをしてください。";
@@ -88,6 +89,7 @@ void CEpgMainDlg::StartAutomatic() {
     placement.showCmd = SW_SHOWMINNOACTIVE;
     placement.ptMinPosition = {-1, -1}; // where the system puts minimised windows
     placement.ptMaxPosition = {-1, -1};
+    // Left and top take y and x, as always: a restored automatic window opens where it always has.
     placement.rcNormalPosition = {y, x, y + 370, x + 298};
     SetWindowPlacement(m_hWnd, &placement);
 
@@ -104,6 +106,7 @@ void CEpgMainDlg::StartAutomatic() {
 
 // Tells the user what was found; waits for today's data where it is missing.
 void CEpgMainDlg::StartManual() {
+    // When OpenTuner has named a held tuner's holder already, the user reads it twice, as ever.
     if (acquire.conflictFound)
         ShowConflictMessage(HolderRunningFormat);
     HWND dailyButton = GetDlgItem(IDC_RADIO_DAILY);
@@ -128,7 +131,7 @@ void CEpgMainDlg::StartManual() {
                 if (!acquire.conflictFound)
                     StartTimer(ManualTick, ManualWaitSeconds);
             }
-            // Only a stored 1 is the daily choice.
+            // Only a stored 1 is the daily choice: manual is never shown while OK stores daily.
             receiveMode = acquire.storedReceiveMode == 1 ? 1 : 0;
             SelectReceiveMode(receiveMode);
         } else if (acquire.conflictFound) {
