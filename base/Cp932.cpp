@@ -3,15 +3,9 @@
 bool IsOnePathPart(const char *name) {
     if (!name[0])
         return false;
-    for (const unsigned char *p = (const unsigned char *)name; *p; ++p) {
-        if (IsCp932LeadByte(*p)) {
-            if (!p[1])
-                break; // a lone lead byte at the end is no separator
-            ++p;
-        } else if (*p == '\\' || *p == '/' || *p == ':') {
+    for (const char *p = name; *p; p += Cp932CharSize(p))
+        if (*p == '\\' || *p == '/' || *p == ':') // never a trail byte: the walk passes those
             return false;
-        }
-    }
     return true;
 }
 
@@ -24,4 +18,15 @@ std::string LowerCp932(std::string text) {
             text[i] = (char)(c - 'A' + 'a');
     }
     return text;
+}
+
+size_t WholeCharacters(const char *text, size_t length, size_t limit) {
+    size_t kept = 0;
+    while (kept < length) {
+        size_t step = IsCp932LeadByte((unsigned char)text[kept]) ? 2 : 1;
+        if (kept + step > limit || kept + step > length)
+            break;
+        kept += step;
+    }
+    return kept;
 }

@@ -2,12 +2,24 @@
 // double-byte character may be 0x5C ("\") or any letter, so no byte of it is
 // ever taken for a character of its own.
 #pragma once
+#include <cstddef>
 #include <string>
 
 // True for the first byte of a code page 932 double-byte character.
 inline bool IsCp932LeadByte(unsigned char c) {
     return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
 }
+
+// The size of the character that starts at text, a terminated string: 2 for
+// a lead byte and its trail byte, else 1 (a lone lead byte at the end stands
+// alone, so a walk never passes the terminator).
+inline size_t Cp932CharSize(const char *text) {
+    return IsCp932LeadByte((unsigned char)text[0]) && text[1] != '\0' ? 2 : 1;
+}
+
+// The length of the longest start of text (length bytes) that fits limit
+// bytes without splitting a double-byte character.
+size_t WholeCharacters(const char *text, size_t length, size_t limit);
 
 // True when name is one part of a path: not empty, and without "\", "/" or
 // ":". A name from a folder listing can hold them: the ANSI functions turn a

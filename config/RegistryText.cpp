@@ -57,7 +57,7 @@ bool IsFolderPath(const char *text) {
     while (*p) {
         const char *start = p;
         while (*p && !IsSeparator(*p))
-            p += IsCp932LeadByte((unsigned char)*p) && p[1] ? 2 : 1;
+            p += Cp932CharSize(p);
         size_t length = (size_t)(p - start);
         if (length > 0) {
             if (!IsNamePart(start, length))

@@ -25,11 +25,11 @@ int32_t LookupFileKind(char *path) {
     char *lastSeparator = nullptr;
     char *p = path;
     while (*p) {
-        unsigned char c = static_cast<unsigned char>(*p);
-        if (IsCp932LeadByte(c) && p[1] != '\0') {
+        if (Cp932CharSize(p) == 2) {
             p += 2;
             continue;
         }
+        unsigned char c = static_cast<unsigned char>(*p);
         if (c >= 'A' && c <= 'Z')
             *p = static_cast<char>(c - 'A' + 'a');
         else if (c == '.')

@@ -69,17 +69,6 @@ StationJudgement JudgeStation(const uint8_t *counts, int *firstCompleteDay) {
     return StationJudgement::LookUp;
 }
 
-size_t WholeCharacters(const char *text, size_t length, size_t limit) {
-    size_t kept = 0;
-    while (kept < length) {
-        size_t step = IsCp932LeadByte((unsigned char)text[kept]) ? 2 : 1;
-        if (kept + step > limit || kept + step > length)
-            break;
-        kept += step;
-    }
-    return kept;
-}
-
 size_t StationNameFromContent(const uint8_t *content, size_t size, char *name) {
     name[0] = '\0';
     ByteSource source = MakeByteSource(content, size);

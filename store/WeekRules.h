@@ -71,6 +71,3 @@ int JudgeWeek(int stations, Counts counts, InTable inTable) {
 // from offset 12 (as many as there are), cut to 25 bytes without splitting a
 // double-byte character. name receives it terminated; returns its length.
 size_t StationNameFromContent(const uint8_t *content, size_t size, char *name);
-// The length of the longest start of text (length bytes) that fits limit
-// bytes without splitting a code page 932 double-byte character.
-size_t WholeCharacters(const char *text, size_t length, size_t limit);

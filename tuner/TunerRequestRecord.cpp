@@ -4,20 +4,6 @@
 #include "Cp932.h"
 #include <cstring>
 
-namespace {
-// How much of an unterminated name fits its buffer with a terminator: whole
-// characters only, so a lead byte never stands alone at the end.
-size_t WholeNameLength(const uint8_t *name) {
-    size_t length = 0;
-    while (true) {
-        size_t step = IsCp932LeadByte(name[length]) ? 2 : 1;
-        if (length + step > RequestNameSize - 1)
-            return length;
-        length += step;
-    }
-}
-} // namespace
-
 bool ParseTunerRequest(const uint8_t *record, size_t size, TunerAsk *ask) {
     ByteSource source = MakeByteSource(record, size);
     Skip(source, RequestLevelOffset);
@@ -28,7 +14,9 @@ bool ParseTunerRequest(const uint8_t *record, size_t size, TunerAsk *ask) {
         return false;
     // Another program may leave the name unterminated.
     const void *end = memchr(name.data, '\0', name.size);
-    size_t length = end ? (size_t)((const uint8_t *)end - name.data) : WholeNameLength(name.data);
+    // Unterminated, it is cut to whole characters that fit a buffer with its terminator.
+    size_t length = end ? (size_t)((const uint8_t *)end - name.data)
+                        : WholeCharacters((const char *)name.data, name.size, RequestNameSize - 1);
     ask->requestLevel = level;
     memcpy(ask->programName, name.data, length);
     ask->programName[length] = '\0';
