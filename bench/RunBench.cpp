@@ -15,6 +15,9 @@
 //    the program runs.
 // A figure that cannot be measured ends the bench with exit code 1, saying
 // what failed, what the program's windows show and what the receiver logged.
+// With "--trace FILE" it runs the program alone, under Wine's relay trace
+// that scripts/bench-run turns on, and prints where its start goes;
+// "--trace-calls" prints the calls that the relay must trace for it.
 #include "BenchFiles.h"
 #include "Completeness.h"
 #include "DecodeReceivedFile.h"
@@ -22,6 +25,7 @@
 #include "ReceivedEncoder.h"
 #include "Rivolink.h"
 #include "RunProcesses.h"
+#include "StartTrace.h"
 #include <windows.h>
 #include <algorithm>
 #include <cstdio>
@@ -42,7 +46,7 @@ const char RunningMutex[] = "PELMAR_RUNNING";
 const char TrivialReady[] = "PelmarBenchTrivialReady";
 const char TrivialEnd[] = "PelmarBenchTrivialEnd";
 constexpr UINT ReceiverStart = 1827, ReceiverStop = 1826;
-constexpr int Stations = 20, Rounds = 9;
+constexpr int Stations = 20, Rounds = 9, TraceRounds = 5;
 constexpr double Limit = 30; // seconds that any step may take
 constexpr DWORD LimitMs = 30000;
 
@@ -391,13 +395,60 @@ void Report(const Figures &f) {
            f.trivialMemory / 1048576.0);
 }
 
+std::vector<std::string> Lines(const std::string &text) {
+    std::vector<std::string> lines;
+    size_t begin = 0;
+    for (size_t end; (end = text.find('\n', begin)) != std::string::npos; begin = end + 1)
+        lines.push_back(text.substr(begin, end - begin));
+    return lines;
+}
+
+// The program alone, under the relay trace: the split of its start.
+void Trace(const std::string &traceFile) {
+    std::vector<double> starts, steps[StartSteps];
+    std::vector<DWORD> ids;
+    for (int round = 0; round < TraceRounds; ++round) {
+        Run run = {};
+        RunOnce(run);
+        starts.push_back(run.start);
+        ids.push_back(run.id);
+    }
+    std::vector<std::string> trace = Lines(ReadShared(traceFile));
+    std::vector<double> totals;
+    for (DWORD id : ids) {
+        double split[StartSteps];
+        std::string missing;
+        if (!SplitStart(trace, GetCurrentProcessId(), id, split, missing))
+            Fail("the trace " + traceFile + " lacks " + missing + " for process " + Number(id));
+        double total = 0;
+        for (int s = 0; s < StartSteps; ++s) {
+            steps[s].push_back(split[s]);
+            total += split[s];
+        }
+        totals.push_back(total);
+    }
+    printf("start's split (relay trace of the calls that mark each step, %d rounds, medians; "
+           "traced start %.0f ms to 1827's log line, %.0f ms to 1827 handled):\n",
+           TraceRounds, Median(starts) * 1000, Median(totals) * 1000);
+    for (int s = 0; s < StartSteps; ++s)
+        printf("  %6.0f ms  %s%s\n", Median(steps[s]) * 1000, StartStepList[s].name,
+               StartStepList[s].inBaseline ? "  [baseline]" : "");
+}
 } // namespace
 
-int main() {
+int main(int argc, char **argv) {
     setvbuf(stdout, nullptr, _IONBF, 0);
+    if (argc == 2 && std::string(argv[1]) == "--trace-calls") {
+        printf("%s\n", StartTraceCalls);
+        return 0;
+    }
     try {
         CheckNoneRunning();
         Install();
+        if (argc == 3 && std::string(argv[1]) == "--trace") {
+            Trace(argv[2]);
+            return 0;
+        }
         std::string trivial = BinFolder() + "\\bench_trivial.exe";
         Figures figures;
         for (int round = 0; round < Rounds; ++round)
