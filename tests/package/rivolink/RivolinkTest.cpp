@@ -1,6 +1,7 @@
 // The tuner access library with real second processes (tunerpeer.exe)
 // competing with the test process for the one tuner.
 #include "Rivolink.h"
+#include "Switches.h"
 #include "TestSupport.h"
 #include <gtest/gtest.h>
 #include <algorithm>
@@ -14,15 +15,6 @@ namespace {
 const std::string OwnerName = "EPGデータ管理プログラム";
 // The trail byte of 表 is a backslash (0x5C); a cut must not split it off.
 const std::string ViewerName = "表示テレビ";
-const char SwitchKeyPath[] = "Software\\PackageStandIns\\Rivolink";
-
-void SetSwitch(const char *name, DWORD value) {
-    HKEY key;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, SwitchKeyPath, 0, nullptr, 0,
-                                             KEY_SET_VALUE, nullptr, &key, nullptr));
-    RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE *>(&value), sizeof value);
-    RegCloseKey(key);
-}
 
 int Count(const std::string &text, const std::string &part) {
     int count = 0;
@@ -143,8 +135,8 @@ struct HolderThread {
 
 class TunerTest : public ::testing::Test {
 protected:
-    void SetUp() override { DeleteRegistryTree(HKEY_CURRENT_USER, SwitchKeyPath); }
-    void TearDown() override { DeleteRegistryTree(HKEY_CURRENT_USER, SwitchKeyPath); }
+    void SetUp() override { DeleteRegistryTree(HKEY_CURRENT_USER, RivolinkKeyPath); }
+    void TearDown() override { DeleteRegistryTree(HKEY_CURRENT_USER, RivolinkKeyPath); }
     TempFolder folder{"rivolink"};
 };
 
@@ -182,7 +174,7 @@ TEST_F(TunerTest, FreeTunerIsGrantedAndOnlyItsHolderTunesIt) {
 }
 
 TEST_F(TunerTest, HolderThatRefusesKeepsTheTunerAndTheAskerGetsItsName) {
-    SetRegistryText(HKEY_CURRENT_USER, SwitchKeyPath, "Log", folder / "tuner.log");
+    SetRegistryText(HKEY_CURRENT_USER, RivolinkKeyPath, "Log", folder / "tuner.log");
     TunerPeer holder(folder / "holder.txt", "hold " + ViewerName + " --answer no");
     ASSERT_TRUE(holder.WaitForOutput("holding"));
 
@@ -363,7 +355,7 @@ TEST_F(TunerTest, HolderThatDoesNotAnswerInTimeKeepsTheTuner) {
     TunerPeer holder(folder / "holder.txt", "hold Slow --answer late");
     ASSERT_TRUE(holder.WaitForOutput("holding"));
 
-    SetSwitch("AnswerTimeout", 300);
+    SetSwitch(RivolinkKeyPath, "AnswerTimeout", 300);
     DWORD start = GetTickCount();
     Reply late = AskForTuner();
     EXPECT_LT(GetTickCount() - start, 1500u);
@@ -372,7 +364,7 @@ TEST_F(TunerTest, HolderThatDoesNotAnswerInTimeKeepsTheTuner) {
     EXPECT_EQ("Slow", late.name);
 
     // Its late answer finds nobody waiting; given the time, it refuses as usual.
-    SetSwitch("AnswerTimeout", 8000);
+    SetSwitch(RivolinkKeyPath, "AnswerTimeout", 8000);
     Reply refused = AskForTuner();
     EXPECT_EQ(RvlOk, refused.result);
     EXPECT_EQ(0u, refused.granted);
@@ -428,29 +420,29 @@ TEST_F(TunerTest, BadArgumentsAreRefusedAndLeaveTheTunerFree) {
 TEST_F(TunerTest, EachFaultSwitchFailsItsCall) {
     Recorder recorder;
     HANDLE callbackHandle = reinterpret_cast<HANDLE>(1);
-    SetSwitch("FailOpenEx", 1);
+    SetSwitch(RivolinkKeyPath, "FailOpenEx", 1);
     EXPECT_EQ(RvlErrorInjected, RVL_OpenEx(Record, RvlOpenNotify, &callbackHandle, &recorder));
     EXPECT_EQ(nullptr, callbackHandle);
-    SetSwitch("FailOpenEx", 0);
+    SetSwitch(RivolinkKeyPath, "FailOpenEx", 0);
     EXPECT_EQ(RvlOk, RVL_OpenEx(Record, RvlOpenNotify, &callbackHandle, &recorder));
     PumpMessages(200);
     EXPECT_EQ(std::vector<DWORD>{RvlEventRegistered}, recorder.events);
 
-    SetSwitch("FailOpenResource", 1);
+    SetSwitch(RivolinkKeyPath, "FailOpenResource", 1);
     Reply failed = AskForTuner();
     EXPECT_EQ(RvlErrorInjected, failed.result);
     EXPECT_EQ(0u, failed.granted);
     EXPECT_EQ(nullptr, failed.handle);
-    SetSwitch("FailOpenResource", 0);
+    SetSwitch(RivolinkKeyPath, "FailOpenResource", 0);
     Reply mine = AskForTuner();
     ASSERT_EQ(1u, mine.granted);
 
-    SetSwitch("FailSetChannel", 1);
+    SetSwitch(RivolinkKeyPath, "FailSetChannel", 1);
     EXPECT_EQ(RvlErrorInjected, RVL_SetChannel(4));
     DWORD signal = 99;
     EXPECT_EQ(RvlOk, RVL_GetSignalStatus(&signal));
     EXPECT_EQ(0u, signal & RvlSignalTuned);
-    DeleteRegistryTree(HKEY_CURRENT_USER, SwitchKeyPath);
+    DeleteRegistryTree(HKEY_CURRENT_USER, RivolinkKeyPath);
     EXPECT_EQ(RvlOk, RVL_SetChannel(4));
 }
 

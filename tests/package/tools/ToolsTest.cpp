@@ -4,10 +4,6 @@
 #include <cstring>
 
 namespace {
-std::string Tool(const char *name) {
-    return BinFolder() + "\\" + name + " ";
-}
-
 ChannelRecord RecordAt(const std::string &table, int channel) {
     ChannelRecord record;
     memcpy(&record, table.data() + (channel - 1) * sizeof record, sizeof record);
@@ -17,7 +13,7 @@ ChannelRecord RecordAt(const std::string &table, int channel) {
 
 TEST(OpenWindow, ShowsItsTitleForTheGivenTimeThenEnds) {
     const std::string title = "ADAMSステーション";
-    ChildProcess peer(Tool("openwindow.exe") + "\"" + title + "\" 2");
+    ChildProcess peer(BinCommand("openwindow.exe") + "\"" + title + "\" 2");
     HWND window = WaitForWindow(peer.Id(), title);
     ASSERT_NE(nullptr, window);
     EXPECT_EQ(window, FindWindowA(nullptr, title.c_str()));
@@ -25,14 +21,14 @@ TEST(OpenWindow, ShowsItsTitleForTheGivenTimeThenEnds) {
     EXPECT_EQ(0, peer.Wait(5000));
     EXPECT_EQ(nullptr, FindWindowA(nullptr, title.c_str()));
 
-    ChildProcess closed(Tool("openwindow.exe") + "\"MGI PURE DIVA\" 600");
+    ChildProcess closed(BinCommand("openwindow.exe") + "\"MGI PURE DIVA\" 600");
     window = WaitForWindow(closed.Id(), "MGI PURE DIVA");
     ASSERT_NE(nullptr, window);
     PostMessageA(window, WM_CLOSE, 0, 0);
     EXPECT_EQ(0, closed.Wait(5000));
 
     for (const char *wrong : {"title", "title 0", "title 86401", "title 5s", "\"\" 5"}) {
-        ChildProcess refused(Tool("openwindow.exe") + wrong);
+        ChildProcess refused(BinCommand("openwindow.exe") + wrong);
         EXPECT_EQ(2, refused.Wait(5000)) << wrong;
     }
 }
@@ -42,7 +38,8 @@ protected:
     TempFolder folder{"channels"};
     void TearDown() override { ClearInstallationRegistry(); }
     long Run(const std::string &arguments) {
-        ChildProcess writer(Tool("writechannels.exe") + "\"" + folder.Path() + "\" " + arguments);
+        ChildProcess writer(BinCommand("writechannels.exe") + "\"" + folder.Path() + "\" " +
+                            arguments);
         return writer.Wait(10000);
     }
 };
@@ -81,6 +78,6 @@ TEST_F(WriteChannels, AWrongCommandLineWritesNothing) {
         EXPECT_EQ(2, Run(wrong)) << wrong;
         EXPECT_FALSE(FileExists(folder / "ChTable.dat")) << wrong;
     }
-    ChildProcess noFolder(Tool("writechannels.exe") + "C:\\no-such-folder\\x 1 A");
+    ChildProcess noFolder(BinCommand("writechannels.exe") + "C:\\no-such-folder\\x 1 A");
     EXPECT_EQ(1, noFolder.Wait(10000));
 }
