@@ -80,7 +80,9 @@ TEST(Encoder, ContentThatShrinksFarStillFitsTheReadersBuffer) {
 }
 
 TEST(Encoder, TheNamingDayContentHoldsTheNamesLengthAtElevenAndAtMost255Bytes) {
-    EXPECT_EQ(std::string(11, 'h') + "\x05" "Alpha\r\nlist", NamingDayContent("Alpha", "\r\nlist"));
+    EXPECT_EQ(std::string(11, 'h') + "\x05"
+                                     "Alpha\r\nlist",
+              NamingDayContent("Alpha", "\r\nlist"));
     std::string longest = NamingDayContent(std::string(300, 'n'), "", "PREF1228yy.");
     EXPECT_EQ("PREF1228yy.\xFF" + std::string(255, 'n'), longest);
 }

@@ -1,4 +1,6 @@
 #include "ChannelTable.h"
+#include "ReceivedCheck.h"
+#include "Registry.h"
 #include "TestSupport.h"
 #include <gtest/gtest.h>
 #include <cstring>
@@ -80,4 +82,43 @@ TEST_F(WriteChannels, AWrongCommandLineWritesNothing) {
     }
     ChildProcess noFolder(BinCommand("writechannels.exe") + "C:\\no-such-folder\\x 1 A");
     EXPECT_EQ(1, noFolder.Wait(10000));
+}
+
+// The demo's installation: the program's copy, the installer's values as
+// the program reads them, the stand-ins' settings, and day sets by their day.
+TEST(MakeInstall, InstallsThePackageAndWritesDaySetsOfTheDaysGiven) {
+    TempFolder root("makeinstall");
+    ClearInstallationRegistry();
+    auto run = [](const std::string &arguments) {
+        return ChildProcess(BinCommand("makeinstall.exe", arguments)).Wait(10000);
+    };
+    ASSERT_EQ(0, run("package --program \"" + root / "program" + "\" --adams \"" + root.Path() +
+                     "\" --channels C:\\channels --epg-data C:\\data --epg-temp C:\\temp "
+                     "--logs C:\\logs"));
+    EXPECT_EQ(
+        (std::vector<std::string>{"DataCast.exe", "Pelmar.exe", "Rivolink.dll", "Wakeplan.dll"}),
+        ListFolder(root / "program"));
+    char folder[FolderBufferSize] = {};
+    ASSERT_EQ(1, ReadAdamsFolder(folder));
+    EXPECT_EQ(root.Path(), folder);
+    ASSERT_EQ(1, ReadEpgTempFolder(folder));
+    EXPECT_STREQ("C:\\temp\\", folder);
+    ASSERT_EQ(1, ReadChannelInstallPath(folder));
+    EXPECT_STREQ("C:\\channels", folder);
+    ASSERT_EQ(1,
+              ReadRegistryText(HKEY_CURRENT_USER, DataCastKeyPath, "Log", folder, sizeof folder));
+    EXPECT_STREQ("C:\\logs\\receiver.log", folder);
+
+    const std::string name = "ＮＨＫ総合";
+    ASSERT_EQ(0, run("dayset \"" + root.Path() + "\" NHK1 " + name + " -1 2"));
+    for (int day : {-1, 2}) {
+        std::string content;
+        ASSERT_TRUE(DecodeForCheck(ReadWholeFile(root / ("NHK1" + DateField(day) + ".ep1")),
+                                   DayFileHeader, true, content));
+        EXPECT_EQ(name, content.substr(12, (unsigned char)content[11]));
+        EXPECT_TRUE(FileExists(root / ("NHK1" + DateField(day) + ".ept")));
+    }
+    for (const char *wrong : {"dayset x NHK1 name tomorrow", "package --program C:\\p", "pace 0"})
+        EXPECT_EQ(2, run(wrong)) << wrong;
+    ClearInstallationRegistry();
 }
