@@ -32,7 +32,7 @@ protected:
 };
 
 TEST_F(StartMessagesTest, WithoutTheEpgRegistryKeyTheUserIsToldToReinstallAndNothingIsTuned) {
-    DeleteRegistryTree(HKEY_LOCAL_MACHINE, "Software\\Norvell\\TunerDesk\\EPG");
+    DeleteRegistryTree(HKEY_LOCAL_MACHINE, EpgKeyPath);
     RunningProgram pelmar(*installation);
     pelmar.ExpectBox("Pelmar", RegistryBroken, true);
     HWND dialog = pelmar.MainWindow();
