@@ -228,10 +228,12 @@ ChildProcess::ChildProcess(const std::string &commandLine, const std::string &cu
         CreateProcessA(nullptr, line.data(), nullptr, nullptr, output != INVALID_HANDLE_VALUE,
                        output != INVALID_HANDLE_VALUE ? CREATE_NO_WINDOW : 0, nullptr,
                        currentFolder.empty() ? nullptr : currentFolder.c_str(), &startup, &info);
+    DWORD error = GetLastError();
     if (output != INVALID_HANDLE_VALUE)
         CloseHandle(output);
     if (!started)
-        throw std::runtime_error("cannot start " + commandLine);
+        throw std::runtime_error("cannot start " + commandLine + " (error " +
+                                 std::to_string(error) + ")");
 }
 
 ChildProcess::~ChildProcess() {
