@@ -16,25 +16,6 @@ const std::string OwnerName = "EPGデータ管理プログラム";
 // The trail byte of 表 is a backslash (0x5C); a cut must not split it off.
 const std::string ViewerName = "表示テレビ";
 
-int Count(const std::string &text, const std::string &part) {
-    int count = 0;
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
-        ++count;
-    return count;
-}
-
-// A log's lines, each without its line feed.
-std::vector<std::string> Lines(const std::string &text) {
-    std::vector<std::string> lines;
-    for (size_t at = 0, end; at < text.size(); at = end + 1) {
-        end = text.find('\n', at);
-        if (end == std::string::npos)
-            end = text.size();
-        lines.push_back(text.substr(at, end - at));
-    }
-    return lines;
-}
-
 // How a log line of this process and thread begins.
 std::string LinePrefix(DWORD processId, DWORD threadId = GetCurrentThreadId()) {
     return std::to_string(processId) + " " + std::to_string(threadId) + " ";
@@ -202,12 +183,13 @@ TEST_F(TunerTest, HolderThatRefusesKeepsTheTunerAndTheAskerGetsItsName) {
 
     EXPECT_EQ(RvlErrorNotHolder, RVL_SetChannel(1));
     std::string output = holder.Output();
-    EXPECT_EQ(3, Count(output, "request from " + OwnerName + " level 1, same thread")) << output;
-    EXPECT_EQ(3, Count(output, "refused"));
+    EXPECT_EQ(3u, LogLines(output, "request from " + OwnerName + " level 1, same thread").size())
+        << output;
+    EXPECT_EQ(3u, LogLines(output, "refused").size());
 
     // Both processes wrote to the one log, whole lines each. The holder's
     // callback answered on the thread that registered it.
-    std::vector<std::string> lines = Lines(ReadWholeFile(folder / "tuner.log"));
+    std::vector<std::string> lines = LogLines(ReadWholeFile(folder / "tuner.log"), "");
     std::string holderPrefix;
     int answered = 0;
     for (const std::string &line : lines) {
@@ -285,10 +267,11 @@ TEST_F(TunerTest, RegistrationEventComesOnceAndBeforeARequestThatFoundTheHolderB
     size_t registered = output.find("event 7 handle 0x43");
     ASSERT_NE(std::string::npos, registered) << output;
     EXPECT_LT(registered, output.find("request from")) << output;
-    EXPECT_EQ(1, Count(output, "event 7")) << output;
+    EXPECT_EQ(1u, LogLines(output, "event 7").size()) << output;
     std::string line = output.substr(registered, output.find('\n', registered) - registered);
     EXPECT_NE(std::string::npos, line.find("same thread")) << line;
-    EXPECT_EQ(2, Count(output, "request from " + OwnerName + " level 1, same thread")) << output;
+    EXPECT_EQ(2u, LogLines(output, "request from " + OwnerName + " level 1, same thread").size())
+        << output;
 }
 
 TEST_F(TunerTest, StatusShowsTheHolderItsChannelAndItsRegistrationUntilItEnds) {
