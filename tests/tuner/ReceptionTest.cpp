@@ -184,7 +184,7 @@ TEST_F(ReceptionTest, ReleasingStopsTheReceiverAndGivesTheTunerBackOnlyOnce) {
     ASSERT_EQ(0, RVL_OpenEx(TunerCallback, RvlOpenNotify, &acquire.callbackHandle, &dialog));
     HoldTuner();
     // A window that takes the receiver's place: the stop messages close it.
-    ChildProcess receiver("\"" + BinFolder() + "\\openwindow.exe\" \"Receiver\" 60");
+    ChildProcess receiver(BinCommand("openwindow.exe", "\"Receiver\" 60"));
     dialog.receiverWindow = WaitForWindow(receiver.Id(), "Receiver");
     ASSERT_NE(nullptr, dialog.receiverWindow);
     acquire.receiverRunning = 1;

@@ -18,8 +18,7 @@ protected:
         SetSwitch(DataCastKeyPath, "StepMilliseconds", 600000);
     }
     void TearDown() override {
-        if (HWND receiver = FindWindowA(nullptr, ReceiverTitle))
-            SendMessageA(receiver, WM_CLOSE, 0, 0);
+        CloseReceivers();
         DialogFixture::TearDown();
     }
     bool TunerIsFree() {
