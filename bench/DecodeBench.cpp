@@ -6,14 +6,19 @@
 #include <string>
 
 #include <benchmark/benchmark.h>
+#include <zlib.h>
 
 #include "DecodeBody.h"
 #include "Descramble.h"
-#include "ReceivedFileEncoder.h"
-
-using encoder::Bytes;
+#include "SampleContent.h"
 
 namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+Bytes ToBytes(const std::string &text) {
+    return Bytes(text.begin(), text.end());
+}
 
 // A body of about bodySize bytes and the stream inside it.
 struct Sample {
@@ -28,11 +33,12 @@ const Sample &SampleOf(size_t bodySize) {
     if (found != samples.end())
         return found->second;
     const size_t probe = 1 << 20;
-    double ratio = double(probe) / double(encoder::Compress(encoder::GuideText(probe, 1)).size());
+    double ratio = double(probe) / double(Compressed(GuideText(probe, 1)).size());
     Sample sample;
     sample.plainSize = size_t(double(bodySize) * ratio);
-    sample.stream = encoder::Compress(encoder::GuideText(sample.plainSize, 2));
-    sample.body = encoder::Scramble(sample.stream);
+    std::string stream = Compressed(GuideText(sample.plainSize, 2));
+    sample.stream = ToBytes(stream);
+    sample.body = ToBytes(Scrambled(stream));
     return samples[bodySize] = sample;
 }
 
@@ -68,7 +74,7 @@ void Uncompress(benchmark::State &state) {
 }
 
 void Descramble(benchmark::State &state) {
-    Bytes data = encoder::RandomBytes(size_t(state.range(0)), 3);
+    Bytes data = ToBytes(RandomBytes(size_t(state.range(0)), 3));
     for (auto _ : state) {
         DescrambleBody(data.data(), data.size());
         benchmark::ClobberMemory();

@@ -19,9 +19,10 @@
 // that scripts/bench-run turns on, and prints where its start goes;
 // "--trace-calls" prints the calls that the relay must trace for it.
 #include "BenchFiles.h"
+#include "ChannelRecords.h"
 #include "Completeness.h"
 #include "DecodeReceivedFile.h"
-#include "LocalTime.h"
+#include "InstallationRecipe.h"
 #include "ReceivedEncoder.h"
 #include "Rivolink.h"
 #include "RunProcesses.h"
@@ -29,6 +30,7 @@
 #include <windows.h>
 #include <algorithm>
 #include <cstdio>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -50,30 +52,6 @@ constexpr int Stations = 20, Rounds = 9, TraceRounds = 5;
 constexpr double Limit = 30; // seconds that any step may take
 constexpr DWORD LimitMs = 30000;
 
-void SetText(HKEY root, const char *key, const char *name, const std::string &value) {
-    HKEY opened;
-    RegCreateKeyExA(root, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &opened, nullptr);
-    RegSetValueExA(opened, name, 0, REG_SZ, (const BYTE *)value.c_str(), (DWORD)value.size() + 1);
-    RegCloseKey(opened);
-}
-
-void SetNumber(const char *key, const char *name, DWORD value) {
-    HKEY opened;
-    RegCreateKeyExA(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &opened,
-                    nullptr);
-    RegSetValueExA(opened, name, 0, REG_DWORD, (const BYTE *)&value, sizeof value);
-    RegCloseKey(opened);
-}
-
-std::string DateField(int days) {
-    time_t moment = time(nullptr) + (time_t)days * 86400;
-    tm fields;
-    LocalFields(moment, fields);
-    char field[8];
-    snprintf(field, sizeof field, "%02d%02d", fields.tm_mon + 1, fields.tm_mday);
-    return field;
-}
-
 std::string Encoded(ReceivedKind kind, const std::string &content) {
     std::string file;
     EncodeReceivedFile(kind, content, file);
@@ -92,22 +70,19 @@ void Install() {
     for (const std::string &folder :
          {std::string("C:\\pelmar-bench"), Root, Program, Adams, EpgData, EpgTemp, Channels})
         CreateDirectoryA(folder.c_str(), nullptr);
-    std::string bin = BinFolder();
-    for (const char *file : {"Pelmar.exe", "Rivolink.dll", "Wakeplan.dll", "DataCast.exe"})
-        if (!CopyFileA((bin + "\\" + file).c_str(), (Program + "\\" + file).c_str(), FALSE))
-            Fail("cannot copy " + bin + "\\" + file + " into the installation: error " +
-                 Number(GetLastError()));
-    SetText(HKEY_CURRENT_USER, "Software\\ﾉｰﾍﾞﾙ\\ADAMS\\adams-e\\", "Adams-E", Adams);
-    SetText(HKEY_LOCAL_MACHINE, "Software\\Norvell\\TunerDesk\\Channel\\", "Install Path",
-            Channels);
-    SetText(HKEY_LOCAL_MACHINE, "Software\\NORVELL\\TunerDesk\\EPG", "EPG Temp", EpgTemp + "\\");
-    SetText(HKEY_LOCAL_MACHINE, "Software\\NORVELL\\TunerDesk\\EPG", "EPG data", EpgData);
-    SetText(HKEY_CURRENT_USER, "Software\\PackageStandIns\\Wakeplan", "Folder",
-            Root + "\\wakeplan");
-    SetText(HKEY_CURRENT_USER, "Software\\PackageStandIns\\DataCast", "Log", Log);
-    SetNumber("Software\\PackageStandIns\\DataCast", "StepMilliseconds", 600000);
-    std::string table(64 * 12, '\0');
-    table[5 * 64 + 40] = 1; // the ADAMS broadcast on channel 6
+    try {
+        CopyProgram(BinFolder(), Program);
+    } catch (const std::exception &error) {
+        Fail(std::string(error.what()) + " into the installation: error " + Number(GetLastError()));
+    }
+    RegisterInstallation({Adams, Channels, EpgData, EpgTemp, Root + "\\wakeplan"});
+    // Only the receiver logs: its lines time the run.
+    SetRegistryText(HKEY_CURRENT_USER, DataCastKeyPath, "Log", Log);
+    SetSwitch(DataCastKeyPath, "StepMilliseconds", 600000);
+    std::string table(ChannelTableReadSize, '\0');
+    ByteSink records = MakeByteSink(&table[0], table.size());
+    for (int channel = 1; channel <= ChannelCount; ++channel)
+        PutChannelRecord(records, "", channel == 6 ? 1 : 0); // the ADAMS broadcast on channel 6
     Write(Channels + "\\ChTable.dat", table);
 }
 
@@ -148,8 +123,7 @@ void FillAdamsFolder() {
     RemoveFiles(Temp);
     RemoveDirectoryA(Temp.c_str());
     RemoveFiles(Adams);
-    std::string ep1 =
-        Encoded(KindEp1, std::string(11, 'h') + "\x07Station" + std::string(4000, 'p'));
+    std::string ep1 = Encoded(KindEp1, NamingDayContent("Station", std::string(4000, 'p')));
     std::string ep2 = Encoded(KindEp2, std::string(6000, 'm'));
     std::string ept = Encoded(KindEpt, std::string(8000, 's'));
     for (int s = 0; s < Stations; ++s) {
@@ -162,17 +136,8 @@ void FillAdamsFolder() {
             Write(base + ".ept", ept);
         }
     }
-    Write(Adams + "\\Ep000001.tct", Encoded(KindTct, "06020612|07020712|19021912|"));
-    Write(EpgData + "\\Ep000001.tct", "guide data");
-    FILETIME yesterday;
-    GetSystemTimeAsFileTime(&yesterday);
-    ULARGE_INTEGER value = {{yesterday.dwLowDateTime, yesterday.dwHighDateTime}};
-    value.QuadPart -= 86400ULL * 10000000ULL;
-    yesterday = {value.LowPart, value.HighPart};
-    HANDLE mark = CreateFileA((EpgData + "\\Ep000001.tct").c_str(), FILE_WRITE_ATTRIBUTES, 0,
-                              nullptr, OPEN_EXISTING, 0, nullptr);
-    SetFileTime(mark, &yesterday, nullptr, &yesterday);
-    CloseHandle(mark);
+    WriteReceivedSchedule(Adams, "06020612|07020712|19021912|");
+    WriteGuideData(EpgData, time(nullptr) - 86400);
 }
 
 // Waits until the receiver's log holds the line; fails when the process

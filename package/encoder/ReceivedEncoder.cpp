@@ -14,16 +14,6 @@ constexpr uint16_t RegisterStep = 47251;
 // never be smaller than a tenth of its content.
 constexpr size_t MaxExpansion = 10;
 
-bool Compress(const std::string &content, int level, std::string &stream) {
-    uLongf size = compressBound((uLong)content.size());
-    stream.assign(size, '\0');
-    if (compress2((Bytef *)&stream[0], &size, (const Bytef *)content.data(), (uLong)content.size(),
-                  level) != Z_OK)
-        return false;
-    stream.resize(size);
-    return true;
-}
-
 void PutLittleEndian32(std::string &header, size_t offset, uint32_t value) {
     for (int i = 0; i < 4; ++i)
         header[offset + i] = (char)((value >> (8 * i)) & 0xFF);
@@ -81,6 +71,21 @@ void ScrambleBlock(uint8_t *data, size_t length) {
     }
 }
 
+void ScrambleBody(uint8_t *data, size_t length) {
+    for (size_t at = 0; at < length; at += ScrambleBlockSize)
+        ScrambleBlock(data + at, length - at < ScrambleBlockSize ? length - at : ScrambleBlockSize);
+}
+
+bool CompressContent(const std::string &content, int level, std::string &stream) {
+    uLongf size = compressBound((uLong)content.size());
+    stream.assign(size, '\0');
+    if (compress2((Bytef *)&stream[0], &size, (const Bytef *)content.data(), (uLong)content.size(),
+                  level) != Z_OK)
+        return false;
+    stream.resize(size);
+    return true;
+}
+
 bool EncodeReceivedFile(ReceivedKind kind, const std::string &content, std::string &file) {
     if (ReceivedHeaderSize(kind) == 0)
         return false;
@@ -88,18 +93,20 @@ bool EncodeReceivedFile(ReceivedKind kind, const std::string &content, std::stri
     if (!IsScrambledKind(kind)) {
         body = content;
     } else {
-        if (!Compress(content, Z_BEST_COMPRESSION, body))
+        if (!CompressContent(content, Z_BEST_COMPRESSION, body))
             return false;
         // Content that shrinks too far is stored uncompressed within the
         // zlib stream instead, which the reader's buffer always holds.
-        if (body.size() * MaxExpansion < content.size() && !Compress(content, 0, body))
+        if (body.size() * MaxExpansion < content.size() && !CompressContent(content, 0, body))
             return false;
-        for (size_t at = 0; at < body.size(); at += ScrambleBlockSize) {
-            size_t length =
-                body.size() - at < ScrambleBlockSize ? body.size() - at : ScrambleBlockSize;
-            ScrambleBlock((uint8_t *)&body[at], length);
-        }
+        ScrambleBody((uint8_t *)&body[0], body.size());
     }
     file = MakeHeader(kind, content.size(), body.size()) + body;
     return true;
+}
+
+std::string NamingDayContent(const std::string &stationName, const std::string &programmes,
+                             const std::string &lead) {
+    std::string name = stationName.substr(0, 255); // its length must fit in one byte
+    return lead + (char)(unsigned char)name.size() + name + programmes;
 }

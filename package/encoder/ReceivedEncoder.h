@@ -32,7 +32,19 @@ bool IsScrambledKind(ReceivedKind kind);
 
 // Scrambles one block in place; the register starts afresh with every call.
 void ScrambleBlock(uint8_t *data, size_t length);
+// Scrambles a whole body in place, block by block of ScrambleBlockSize bytes.
+void ScrambleBody(uint8_t *data, size_t length);
+// Compresses content into a zlib stream at a zlib level (0 stores it, 9 is
+// the best, -1 zlib's default). False when zlib fails.
+bool CompressContent(const std::string &content, int level, std::string &stream);
 
 // Builds a whole received file of this kind from plain content. Returns false
 // (and leaves file alone) for an unknown kind or when compression fails.
 bool EncodeReceivedFile(ReceivedKind kind, const std::string &content, std::string &file);
+
+// The plain content of the day file that names its station (".ep1"): eleven
+// bytes of its own (in the receiver's files the prefix, the date and the
+// year), the name's length in one byte, the name (at most 255 bytes), then
+// the programmes.
+std::string NamingDayContent(const std::string &stationName, const std::string &programmes,
+                             const std::string &lead = std::string(11, 'h'));

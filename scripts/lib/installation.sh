@@ -1,8 +1,9 @@
 # A demo installation of the tuner package in a Wine prefix of its own, for
-# scripts/demo and scripts/pictures (sourced, not run). The prefix shows every
-# window on one virtual screen of 800 x 600, on the user's display or on a
-# virtual one (Xvfb), so that the scripts can find, work and photograph the
-# windows.
+# scripts/demo and scripts/pictures (sourced, not run), made by makeinstall
+# on the recipe that the tests use (package/tools/InstallationRecipe.h). The
+# prefix shows every window on one virtual screen of 800 x 600, on the
+# user's display or on a virtual one (Xvfb), so that the scripts can find,
+# work and photograph the windows.
 #
 # Layout in the prefix (drive C:):
 #   C:\Pelmar                     Pelmar.exe with Rivolink.dll, Wakeplan.dll, DataCast.exe
@@ -13,26 +14,25 @@
 #   C:\TunerDesk\Logs             every stand-in's log
 
 here=${here:?}
-# What the installation needs is installed first: its settings name the
-# Japanese locale, which bootstrap generates on a fresh machine. A shell
-# knows only the locales there were when it started, so after bootstrap has
-# generated it the script goes on in a new shell.
+# What the installation needs is installed first, once for the whole command
+# (the scripts it calls, scripts/build among them, skip bootstrap): its
+# settings name the Japanese locale, which bootstrap generates on a fresh
+# machine. A shell knows only the locales there were when it started, so
+# after bootstrap has generated it the script goes on in a new shell.
 if [ -z "${PELMAR_BOOTSTRAPPED:-}" ]; then
-  if locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
-    "$here/scripts/bootstrap"
-  else
-    "$here/scripts/bootstrap"
-    PELMAR_BOOTSTRAPPED=1 exec "$0" "$@"
-  fi
+  had_locale=yes
+  locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$' || had_locale=
+  "$here/scripts/bootstrap"
+  export PELMAR_BOOTSTRAPPED=1
+  [ -n "$had_locale" ] || exec "$0" "$@"
 fi
 demo="$here/build/demo"
 prefix="$demo/prefix"
 # The 32-bit program with the 32-bit stand-ins: what a user installs.
 bin="$here/build/x86/bin"
-export WINEPREFIX="$prefix" WINEDEBUG=-all LC_ALL=ja_JP.UTF-8 WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX="$prefix"
+source "$here/scripts/lib/wine-env"
 c="$prefix/drive_c"
-wine=/usr/lib/wine/wine64
-wineserver=/usr/lib/wine/wineserver
 
 # The font that stands in for the dialogs' own: Monapo, whose widths and
 # digits follow that font's, so that every text of the program fits its
@@ -42,11 +42,9 @@ wineserver=/usr/lib/wine/wineserver
 dialog_font=${PELMAR_DIALOG_FONT:-Pelmar Dialog}
 
 w() { "$wine" "$@"; }
+# Wine's own settings; the package's are makeinstall's.
 reg() { w reg add "$1" /v "$2" /d "$3" /f >/dev/null 2>&1; }
-regdword() { w reg add "$1" /v "$2" /t REG_DWORD /d "$3" /f >/dev/null 2>&1; }
-# The package's 32-bit installer writes its machine-wide values into the
-# 32-bit view (Wow6432Node), where the 32-bit program reads them.
-reg32() { w reg add "$1" /v "$2" /d "$3" /f /reg:32 >/dev/null 2>&1; }
+makeinstall() { w "$bin/makeinstall.exe" "$@" >/dev/null; }
 ctl() { w "$bin/windowctl.exe" "$@"; }
 # Wine hands a program its command line in its code page (932): arguments
 # are given here in UTF-8. Files the program reads are code page 932.
@@ -87,21 +85,17 @@ installation_prepare() {
   reg 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' 'ＭＳ Ｐゴシック' "$dialog_font"
   # The window frames' symbols.
   [ -f /usr/share/wine/fonts/marlett.ttf ] && cp /usr/share/wine/fonts/marlett.ttf "$c/windows/Fonts/"
-  mkdir -p "$c/Pelmar" "$c/TunerDesk/Channel"
-  cp "$bin/Pelmar.exe" "$bin/Rivolink.dll" "$bin/Wakeplan.dll" "$bin/DataCast.exe" "$c/Pelmar/"
+  # The program and the package's parts, the installer's values and the
+  # stand-ins' settings. The 32-bit tool writes the machine-wide values into
+  # the 32-bit view (Wow6432Node), as the package's 32-bit installer does and
+  # where the 32-bit program reads them.
+  mkdir -p "$c/TunerDesk/Channel"
+  makeinstall package --program 'C:\Pelmar' --adams 'C:\ADAMS' --channels 'C:\TunerDesk\Channel' \
+    --epg-data 'C:\TunerDesk\EPG\Data' --epg-temp 'C:\TunerDesk\EPG\Temp' \
+    --scheduler 'C:\TunerDesk\Wakeplan' --logs 'C:\TunerDesk\Logs' --feed 'C:\TunerDesk\feed.txt'
   w "$bin/writechannels.exe" 'C:\TunerDesk\Channel' 6 \
     ＮＨＫ総合 ＮＨＫ教育 日本テレビ ＴＢＳ フジテレビ ＡＤＡＭＳ テレビ朝日 テレビ東京 - - - ＭＸテレビ \
     >/dev/null
-  reg 'HKCU\Software\ﾉｰﾍﾞﾙ\ADAMS\adams-e' 'Adams-E' 'C:\ADAMS'
-  reg32 'HKLM\Software\Norvell\TunerDesk\Channel' 'Install Path' 'C:\TunerDesk\Channel'
-  reg32 'HKLM\Software\Norvell\TunerDesk\EPG' 'EPG data' 'C:\TunerDesk\EPG\Data'
-  reg32 'HKLM\Software\Norvell\TunerDesk\EPG' 'EPG Temp' 'C:\TunerDesk\EPG\Temp\'
-  local standins='HKCU\Software\PackageStandIns'
-  reg "$standins\\Wakeplan" 'Folder' 'C:\TunerDesk\Wakeplan'
-  reg "$standins\\Rivolink" 'Log' 'C:\TunerDesk\Logs\tuner.log'
-  reg "$standins\\Wakeplan" 'Log' 'C:\TunerDesk\Logs\scheduler.log'
-  reg "$standins\\DataCast" 'Log' 'C:\TunerDesk\Logs\receiver.log'
-  reg "$standins\\DataCast" 'FeedFile' 'C:\TunerDesk\feed.txt'
   # The broadcast: six stations of the user's channel list and today's windows.
   printf '%s\n' \
     'station NHK1 ＮＨＫ総合' 'station NHK2 ＮＨＫ教育' 'station NTV_ 日本テレビ' \
@@ -118,7 +112,7 @@ installation_reset() {
 }
 
 # The receiver's pace: milliseconds per step of a reception (ten steps).
-installation_pace() { regdword 'HKCU\Software\PackageStandIns\DataCast' StepMilliseconds "$1"; }
+installation_pace() { makeinstall pace "$1"; }
 
 # Guide data as an earlier run left it: DAYS_AGO 0 today's, 1 yesterday's.
 installation_guide_data() {

@@ -1,25 +1,24 @@
 #include <gtest/gtest.h>
 
 #include "DecodeBody.h"
-#include "ReceivedFileEncoder.h"
-
-using encoder::Bytes;
+#include "SampleContent.h"
+#include <vector>
 
 namespace {
 
 struct Result {
     DecodeStatus status;
-    Bytes content;
+    std::string content;
 };
 
-Result Decode(int32_t kindNumber, Bytes body) {
+Result Decode(int32_t kindNumber, std::string body) {
     const FileKind &kind = *GetFileKind(kindNumber);
-    Bytes output(DecodeBufferSize(kind, body.size()));
+    std::vector<uint8_t> output(DecodeBufferSize(kind, body.size()));
     DecodedContent content{nullptr, 0};
-    DecodeStatus status =
-        DecodeBody(kind, body.data(), body.size(), output.data(), output.size(), &content);
-    Bytes bytes = content.size ? Bytes(content.data, content.data + content.size) : Bytes();
-    return {status, bytes};
+    DecodeStatus status = DecodeBody(kind, reinterpret_cast<uint8_t *>(&body[0]), body.size(),
+                                     output.data(), output.size(), &content);
+    const char *bytes = reinterpret_cast<const char *>(content.data);
+    return {status, content.size ? std::string(bytes, content.size) : std::string()};
 }
 
 } // namespace
@@ -27,22 +26,22 @@ Result Decode(int32_t kindNumber, Bytes body) {
 TEST(DecodeBody, InflatesEveryScrambledKind) {
     for (int32_t kind = 1; kind <= 5; ++kind) {
         for (size_t size : {1u, 100u, 5000u, 70000u}) {
-            Bytes plain = encoder::GuideText(size, kind * 1000 + static_cast<uint32_t>(size));
-            Result r = Decode(kind, encoder::EncodeBody(plain));
+            std::string plain = GuideText(size, kind * 1000 + static_cast<uint32_t>(size));
+            Result r = Decode(kind, EncodedBody(plain));
             EXPECT_EQ(DecodeStatus::Ok, r.status) << kind << " " << size;
             EXPECT_EQ(plain, r.content) << kind << " " << size;
         }
         // Incompressible content: the body is longer than the content.
-        Bytes noise = encoder::RandomBytes(3000, kind);
-        EXPECT_EQ(noise, Decode(kind, encoder::EncodeBody(noise)).content);
+        std::string noise = RandomBytes(3000, kind);
+        EXPECT_EQ(noise, Decode(kind, EncodedBody(noise)).content);
     }
 }
 
 TEST(DecodeBody, BodiesOfOneBlockAndJustOverOne) {
     // A stored stream is its content plus 11 bytes: 256 and 257-byte bodies.
     for (size_t plainSize : {245u, 246u}) {
-        Bytes plain = encoder::RandomBytes(plainSize, 99);
-        Bytes body = encoder::EncodeBody(plain, 0);
+        std::string plain = RandomBytes(plainSize, 99);
+        std::string body = EncodedBody(plain, 0);
         ASSERT_EQ(plainSize + 11, body.size());
         Result r = Decode(2, body);
         EXPECT_EQ(DecodeStatus::Ok, r.status) << plainSize;
@@ -51,7 +50,7 @@ TEST(DecodeBody, BodiesOfOneBlockAndJustOverOne) {
 }
 
 TEST(DecodeBody, CopiedKindsReturnTheBodyUnchanged) {
-    Bytes body = encoder::RandomBytes(68, 5);
+    std::string body = RandomBytes(68, 5);
     for (int32_t kind : {6, 7}) {
         Result r = Decode(kind, body);
         EXPECT_EQ(DecodeStatus::Ok, r.status);
@@ -61,23 +60,23 @@ TEST(DecodeBody, CopiedKindsReturnTheBodyUnchanged) {
 
 TEST(DecodeBody, EmptyBodyIsEmptyContentForEveryKind) {
     for (int32_t kind = 1; kind <= 7; ++kind) {
-        Result r = Decode(kind, Bytes());
+        Result r = Decode(kind, std::string());
         EXPECT_EQ(DecodeStatus::Ok, r.status) << kind;
         EXPECT_TRUE(r.content.empty()) << kind;
     }
 }
 
 TEST(DecodeBody, RejectsCorruptStreams) {
-    Bytes plain = encoder::GuideText(4000, 1);
-    Bytes stream = encoder::Compress(plain);
+    std::string plain = GuideText(4000, 1);
+    std::string stream = Compressed(plain);
     ASSERT_GT(stream.size(), 100u);
-    Bytes truncated(stream.begin(), stream.end() - 5);
-    Bytes badChecksum = stream;
+    std::string truncated = stream.substr(0, stream.size() - 5);
+    std::string badChecksum = stream;
     badChecksum[stream.size() - 1] ^= 0x01;
-    Bytes badHeader = stream;
+    std::string badHeader = stream;
     badHeader[0] = 0x00;
-    for (const Bytes &bad : {truncated, badChecksum, badHeader, encoder::RandomBytes(500, 3)}) {
-        Result r = Decode(1, encoder::Scramble(bad));
+    for (const std::string &bad : {truncated, badChecksum, badHeader, RandomBytes(500, 3)}) {
+        Result r = Decode(1, Scrambled(bad));
         EXPECT_EQ(DecodeStatus::Corrupt, r.status);
         EXPECT_TRUE(r.content.empty());
     }
@@ -88,21 +87,21 @@ TEST(DecodeBody, RejectsCorruptStreams) {
 TEST(DecodeBody, ContentMayReachButNotExceedTenTimesTheBody) {
     // Random bytes followed by zeros: find the zero run at which the content
     // is exactly ten times its compressed body.
-    Bytes head = encoder::RandomBytes(100, 11);
-    Bytes exact;
+    std::string head = RandomBytes(100, 11);
+    std::string exact;
     for (size_t zeros = 0; zeros < 5000 && exact.empty(); ++zeros) {
-        Bytes plain = head;
-        plain.resize(head.size() + zeros, 0);
-        if (plain.size() == 10 * encoder::Compress(plain).size())
+        std::string plain = head;
+        plain.resize(head.size() + zeros, '\0');
+        if (plain.size() == 10 * Compressed(plain).size())
             exact = plain;
     }
     ASSERT_FALSE(exact.empty());
-    Result r = Decode(4, encoder::EncodeBody(exact));
+    Result r = Decode(4, EncodedBody(exact));
     EXPECT_EQ(DecodeStatus::Ok, r.status);
     EXPECT_EQ(exact, r.content);
 
-    Bytes zeros(100000, 0);
-    r = Decode(5, encoder::EncodeBody(zeros));
+    std::string zeros(100000, '\0');
+    r = Decode(5, EncodedBody(zeros));
     EXPECT_EQ(DecodeStatus::ContentTooLarge, r.status);
     EXPECT_TRUE(r.content.empty());
 }

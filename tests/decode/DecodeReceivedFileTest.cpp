@@ -4,11 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <File.h>
+#include <FolderScan.h>
 
 #include "DecodeReceivedFile.h"
-#include "ReceivedFileEncoder.h"
-
-using encoder::Bytes;
+#include "SampleContent.h"
 
 namespace {
 
@@ -24,37 +23,32 @@ protected:
                     GetLastError() == ERROR_ALREADY_EXISTS);
     }
     void TearDown() override {
-        WIN32_FIND_DATAA found;
-        HANDLE find = FindFirstFileA((dir + "\\*").c_str(), &found);
-        if (find != INVALID_HANDLE_VALUE) {
-            do
-                DeleteFileA((dir + "\\" + found.cFileName).c_str());
-            while (FindNextFileA(find, &found));
-            FindClose(find);
-        }
+        ForEachEntry((dir + "\\*").c_str(), [&](const WIN32_FIND_DATAA &found) {
+            DeleteFileA((dir + "\\" + found.cFileName).c_str());
+        });
         RemoveDirectoryA(dir.c_str());
         RemoveDirectoryA(root.c_str());
     }
 
-    std::string Put(const std::string &name, const Bytes &bytes) {
+    std::string Put(const std::string &name, const std::string &bytes) {
         std::string path = dir + "\\" + name;
         CFile file(path.c_str(), CFile::modeCreate | CFile::modeWrite | CFile::typeBinary);
         if (!bytes.empty())
             file.Write(bytes.data(), static_cast<UINT>(bytes.size()));
         return path;
     }
-    static Bytes Get(const std::string &path) {
+    static std::string Get(const std::string &path) {
         CFile file(path.c_str(), CFile::modeRead | CFile::typeBinary);
-        Bytes bytes(static_cast<size_t>(file.GetLength()));
+        std::string bytes(static_cast<size_t>(file.GetLength()), '\0');
         if (!bytes.empty())
-            file.Read(bytes.data(), static_cast<UINT>(bytes.size()));
+            file.Read(&bytes[0], static_cast<UINT>(bytes.size()));
         return bytes;
     }
     static bool Exists(const std::string &path) {
         return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
     }
     // Decodes a received file written under name; checks the input is unchanged.
-    int32_t DecodeFile(const std::string &name, const Bytes &file) {
+    int32_t DecodeFile(const std::string &name, const std::string &file) {
         std::string input = Put(name, file);
         int32_t result = DecodeReceivedFile(&input[0], Output().c_str());
         EXPECT_EQ(file, Get(input)) << name;
@@ -68,23 +62,23 @@ protected:
 } // namespace
 
 TEST_F(DecodeReceivedFileTest, CopiedKindYieldsItsBytesAfterTheHeader) {
-    Bytes file = encoder::RandomBytes(100, 1);
+    std::string file = RandomBytes(100, 1);
     ASSERT_EQ(1, DecodeFile("Ep000001.TCT", file));
-    EXPECT_EQ(Bytes(file.begin() + 32, file.end()), Get(Output()));
+    EXPECT_EQ(file.substr(32), Get(Output()));
 }
 
 TEST_F(DecodeReceivedFileTest, InflatesScrambledKindsOfOneBlockAndMore) {
     const char *names[] = {"a.ept", "b.ep1", "c.ep2", "d.kct", "e.ptt"};
     for (int32_t kind = 1; kind <= 5; ++kind) {
-        Bytes plain = encoder::GuideText(20000, kind);
-        Bytes file = encoder::WithHeader(kind <= 3 ? 58 : 32, encoder::EncodeBody(plain));
+        std::string plain = GuideText(20000, kind);
+        std::string file = WithHeader(kind <= 3 ? 58 : 32, EncodedBody(plain));
         ASSERT_EQ(1, DecodeFile(names[kind - 1], file)) << kind;
         EXPECT_EQ(plain, Get(Output())) << kind;
     }
     // Stored streams give bodies of 256 and 257 bytes.
     for (size_t plainSize : {245u, 246u}) {
-        Bytes plain = encoder::RandomBytes(plainSize, 2);
-        ASSERT_EQ(1, DecodeFile("X.EP1", encoder::WithHeader(58, encoder::EncodeBody(plain, 0))));
+        std::string plain = RandomBytes(plainSize, 2);
+        ASSERT_EQ(1, DecodeFile("X.EP1", WithHeader(58, EncodedBody(plain, 0))));
         EXPECT_EQ(plain, Get(Output())) << plainSize;
     }
 }
@@ -92,29 +86,29 @@ TEST_F(DecodeReceivedFileTest, InflatesScrambledKindsOfOneBlockAndMore) {
 TEST_F(DecodeReceivedFileTest, FileOfJustAHeaderGivesAnEmptyOutput) {
     const char *names[] = {"a.ept", "b.ep1", "c.ep2", "d.kct", "e.ptt", "f.tct", "g.mtt"};
     for (int32_t kind = 1; kind <= 7; ++kind) {
-        Put("out.dat", Bytes(10, 0x55)); // truncated, not appended to
-        ASSERT_EQ(1, DecodeFile(names[kind - 1], Bytes(kind <= 3 ? 58 : 32, 0x20))) << kind;
+        Put("out.dat", std::string(10, 'U')); // truncated, not appended to
+        ASSERT_EQ(1, DecodeFile(names[kind - 1], std::string(kind <= 3 ? 58 : 32, ' '))) << kind;
         EXPECT_TRUE(Exists(Output()));
         EXPECT_TRUE(Get(Output()).empty()) << kind;
     }
 }
 
 TEST_F(DecodeReceivedFileTest, UndecodableInputsLeaveNoOutput) {
-    Bytes stream = encoder::Compress(encoder::GuideText(3000, 3));
-    Bytes truncated(stream.begin(), stream.end() - 3);
+    std::string stream = Compressed(GuideText(3000, 3));
+    std::string truncated = stream.substr(0, stream.size() - 3);
     struct Case {
         const char *name;
-        Bytes file;
+        std::string file;
     } cases[] = {
-        {"short.ep1", Bytes(57, 0)},
-        {"short.tct", Bytes(31, 0)},
-        {"empty.kct", Bytes()},
-        {"corrupt.ep2", encoder::WithHeader(58, encoder::Scramble(truncated))},
-        {"plain.ept", encoder::WithHeader(58, stream)},
-        {"huge.ptt", encoder::WithHeader(32, encoder::EncodeBody(Bytes(200000, 'a')))},
+        {"short.ep1", std::string(57, '\0')},
+        {"short.tct", std::string(31, '\0')},
+        {"empty.kct", std::string()},
+        {"corrupt.ep2", WithHeader(58, Scrambled(truncated))},
+        {"plain.ept", WithHeader(58, stream)},
+        {"huge.ptt", WithHeader(32, EncodedBody(std::string(200000, 'a')))},
     };
     for (const Case &c : cases) {
-        Put("out.dat", Bytes(10, 0x55)); // an earlier output does not survive either
+        Put("out.dat", std::string(10, 'U')); // an earlier output does not survive either
         EXPECT_EQ(0, DecodeFile(c.name, c.file)) << c.name;
         EXPECT_FALSE(Exists(Output())) << c.name;
     }
@@ -129,7 +123,7 @@ TEST_F(DecodeReceivedFileTest, UnknownExtensionOpensNothing) {
 }
 
 TEST_F(DecodeReceivedFileTest, FilesThatCannotBeOpenedRaiseTheFileException) {
-    std::string input = Put("held.tct", Bytes(40, 1));
+    std::string input = Put("held.tct", std::string(40, '\1'));
     {
         CFile holder(input.c_str(), CFile::modeRead | CFile::shareExclusive);
         try {
@@ -142,7 +136,7 @@ TEST_F(DecodeReceivedFileTest, FilesThatCannotBeOpenedRaiseTheFileException) {
         EXPECT_FALSE(Exists(Output()));
     }
     {
-        Put("out.dat", Bytes(3, 7));
+        Put("out.dat", std::string(3, '\7'));
         CFile holder(Output().c_str(), CFile::modeRead | CFile::shareExclusive);
         try {
             DecodeReceivedFile(&input[0], Output().c_str());
@@ -151,7 +145,7 @@ TEST_F(DecodeReceivedFileTest, FilesThatCannotBeOpenedRaiseTheFileException) {
             EXPECT_STREQ(Output().c_str(), e.fileName);
         }
     }
-    EXPECT_EQ(Bytes(3, 7), Get(Output())); // someone else's file is left alone
+    EXPECT_EQ(std::string(3, '\7'), Get(Output())); // someone else's file is left alone
     std::string missing = dir + "\\missing.ep1";
     EXPECT_THROW(DecodeReceivedFile(&missing[0], (dir + "\\out2.dat").c_str()), CFileException);
     EXPECT_FALSE(Exists(dir + "\\out2.dat"));

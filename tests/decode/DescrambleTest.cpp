@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
 
 #include "Descramble.h"
-#include "ReceivedFileEncoder.h"
+#include "SampleContent.h"
 
-using encoder::Bytes;
+namespace {
+uint8_t *BytesOf(std::string &data) {
+    return reinterpret_cast<uint8_t *>(&data[0]);
+}
+} // namespace
 
 TEST(DescrambleBlock, MatchesKnownRegisterSequence) {
     // Register 396 (high byte 0x01), then 396 + 47251 = 0xBA1F, then 0x72B2.
@@ -23,19 +27,19 @@ TEST(DescrambleBlock, MatchesKnownRegisterSequence) {
 
 TEST(DescrambleBody, UndoesScramblingWithTheRegisterRestartedEvery256Bytes) {
     for (size_t size : {1u, 255u, 256u, 257u, 511u, 512u, 513u, 4000u}) {
-        Bytes plain = encoder::RandomBytes(size, static_cast<uint32_t>(size));
-        Bytes data = encoder::Scramble(plain);
-        DescrambleBody(data.data(), data.size());
+        std::string plain = RandomBytes(size, static_cast<uint32_t>(size));
+        std::string data = Scrambled(plain);
+        DescrambleBody(BytesOf(data), data.size());
         EXPECT_EQ(plain, data) << size;
     }
     // Within one call the register runs on past 256 bytes; by blocks it restarts.
-    Bytes plain = encoder::RandomBytes(300, 7);
-    Bytes data = plain;
-    encoder::ScrambleBlock(data.data(), data.size());
-    Bytes body = data;
-    EXPECT_EQ(300u, DescrambleBlock(data.data(), 300));
+    std::string plain = RandomBytes(300, 7);
+    std::string data = plain;
+    ScrambleBlock(BytesOf(data), data.size());
+    std::string body = data;
+    EXPECT_EQ(300u, DescrambleBlock(BytesOf(data), 300));
     EXPECT_EQ(plain, data);
-    DescrambleBody(body.data(), body.size());
-    EXPECT_EQ(Bytes(plain.begin(), plain.begin() + 256), Bytes(body.begin(), body.begin() + 256));
-    EXPECT_NE(Bytes(plain.begin() + 256, plain.end()), Bytes(body.begin() + 256, body.end()));
+    DescrambleBody(BytesOf(body), body.size());
+    EXPECT_EQ(plain.substr(0, 256), body.substr(0, 256));
+    EXPECT_NE(plain.substr(256), body.substr(256));
 }

@@ -19,11 +19,7 @@ protected:
         installation.WriteFeed({"AAAA Alpha", "BBBB Bravo"}, {{6, 2, 6, 12}, {19, 2, 19, 12}});
         // A station of the user's with two days that are neither today nor
         // tomorrow: the week is not complete, so the scheduler gets the windows.
-        std::vector<TestChannel> table(12);
-        table[0] = {"Zulu"};
-        table[5] = {"ADAMS", 1};
-        WriteChannelTable(installation.channels.Path(), table);
-        installation.WriteDayFiles("ZZZZ", "Zulu", {2, 3});
+        installation.WriteUsersStation("ZZZZ", "Zulu", {2, 3});
     }
     Installation installation;
 };
@@ -39,7 +35,7 @@ TEST_F(AutomaticRunTest, ADailyRunReceivesTheWeekUntilAViewerAsksThenRenewsTheSc
     for (int id : {1000, 1001, 1010, 1011, 1012, 1013})
         EXPECT_FALSE(Enabled(dialog, id)) << id;
     EXPECT_TRUE(Enabled(dialog, 1017));
-    EXPECT_NE(nullptr, FindWindowA(nullptr, "DataCast - NORVELL"));
+    EXPECT_NE(nullptr, FindWindowA(nullptr, ReceiverTitle));
 
     // The receiver delivers the week and marks today's data present.
     ASSERT_TRUE(WaitUntil([&] { return installation.GuideDataIsTodays(); }, 20000));
@@ -50,7 +46,7 @@ TEST_F(AutomaticRunTest, ADailyRunReceivesTheWeekUntilAViewerAsksThenRenewsTheSc
     EXPECT_EQ(0, viewer.Wait(10000));
     EXPECT_EQ(0u, viewer.Output().find("granted"));
     EXPECT_EQ(0, pelmar.Wait(15000));
-    EXPECT_EQ(nullptr, FindWindowA(nullptr, "DataCast - NORVELL"));
+    EXPECT_EQ(nullptr, FindWindowA(nullptr, ReceiverTitle));
     EXPECT_FALSE(FolderExists(installation.adams / "Temp"));
 
     // Found outdated at start, the next start stays today; the new windows go over.
@@ -112,7 +108,7 @@ TEST_F(AutomaticRunTest, OkOnlyMinimisesAndClosingRunsTheEndStepsTwice) {
 }
 
 TEST_F(AutomaticRunTest, AViewerOnScreenAtStartLeavesTheTunerAloneButTheWindowsAreStored) {
-    ChildProcess browser("\"" + BinFolder() + "\\openwindow.exe\" \"bitcastBar Base\" 60");
+    ChildProcess browser(BinCommand("openwindow.exe", "\"bitcastBar Base\" 60"));
     ASSERT_NE(nullptr, WaitForWindow(browser.Id(), "bitcastBar Base"));
     RunningProgram pelmar(installation, "/auto");
     HWND dialog = pelmar.MainWindow();
@@ -122,7 +118,7 @@ TEST_F(AutomaticRunTest, AViewerOnScreenAtStartLeavesTheTunerAloneButTheWindowsA
     EXPECT_TRUE(WaitUntil([&] { return IsIconic(dialog) != FALSE; }, 5000));
     EXPECT_EQ((std::vector<std::string>{WideBlanks, ReceivingLine}),
               Items(GetDlgItem(dialog, 1017)));
-    EXPECT_EQ(nullptr, FindWindowA(nullptr, "DataCast - NORVELL"));
+    EXPECT_EQ(nullptr, FindWindowA(nullptr, ReceiverTitle));
     EXPECT_EQ(1, CountWindows(pelmar.Id(), "#32770")); // no message in an unattended run
 
     // Abort ends it; nothing had been received, so the record is not touched.
@@ -175,8 +171,8 @@ TEST_F(AutomaticRunTest, ADayFileHeldOpenAtTheEndIsPassedOverAndTheRunStillEnds)
 TEST_F(AutomaticRunTest, AReceiverThatHangsKeepsNeitherTheTunerNorTheRunNorTheNextStart) {
     for (const char *hang : {"HangInStart", "HangInStop"}) {
         SCOPED_TRACE(hang);
-        installation.SetSwitch("DataCast", hang, 1);
-        installation.SetSwitch("DataCast", "StepMilliseconds", 600000);
+        SetSwitch(DataCastKeyPath, hang, 1);
+        SetSwitch(DataCastKeyPath, "StepMilliseconds", 600000);
         size_t logged = installation.ReceiverLog().size();
         RunningProgram pelmar(installation, "Auto");
         if (std::string(hang) == "HangInStart")
@@ -196,14 +192,14 @@ TEST_F(AutomaticRunTest, AReceiverThatHangsKeepsNeitherTheTunerNorTheRunNorTheNe
         EXPECT_EQ(0, pelmar.Wait(20000));
         EXPECT_LT(GetTickCount() - asked,
                   12000u); // the receiver's 5 s once, then the run's own end
-        EXPECT_EQ(nullptr, FindWindowA(nullptr, "DataCast - NORVELL"));
+        EXPECT_EQ(nullptr, FindWindowA(nullptr, ReceiverTitle));
         EXPECT_TRUE(installation.TunerIsFree()) << installation.TunerState();
         EXPECT_FALSE(FolderExists(installation.adams / "Temp"));
         HANDLE mutex = OpenMutexA(SYNCHRONIZE, FALSE, "PELMAR_RUNNING");
         EXPECT_EQ(nullptr, mutex);
         if (mutex)
             CloseHandle(mutex);
-        RegDeleteKeyValueA(HKEY_CURRENT_USER, "Software\\PackageStandIns\\DataCast", hang);
+        RegDeleteKeyValueA(HKEY_CURRENT_USER, DataCastKeyPath, hang);
     }
 }
 
@@ -219,7 +215,7 @@ TEST(PlantedReceiver, OneInTheCurrentFolderIsNeverStarted) {
     HWND dialog = pelmar.MainWindow();
     ASSERT_NE(nullptr, dialog);
     Sleep(1000);
-    EXPECT_EQ(nullptr, FindWindowA(nullptr, "DataCast - NORVELL"));
+    EXPECT_EQ(nullptr, FindWindowA(nullptr, ReceiverTitle));
     EXPECT_EQ("", installation.ReceiverLog());
     ClickButton(dialog, IDCANCEL);
     EXPECT_EQ(0, pelmar.Wait(10000));

@@ -1,9 +1,10 @@
-// A whole installation of the tuner package for one scenario: the program
-// with the stand-in libraries (and, unless told otherwise, the receiver) in
-// a folder of their own, the registry values, the ADAMS, EPG Temp and EPG
-// data folders, a channel table whose channel 6 carries the ADAMS broadcast,
-// the scheduler's storage, and a log of every stand-in. The real program is
-// run there as its own process and watched from outside.
+// A whole installation of the tuner package for one scenario, made by the
+// package's recipe: the program with the stand-in libraries (and, unless
+// told otherwise, the receiver) in a folder of their own, the registry
+// values, the ADAMS, EPG Temp and EPG data folders, a channel table whose
+// channel 6 carries the ADAMS broadcast, the scheduler's storage, and a log
+// of every stand-in. The real program is run there as its own process and
+// watched from outside.
 #pragma once
 #include "TestSupport.h"
 #include <ctime>
@@ -18,10 +19,6 @@ extern const std::string ManualCaption; // 手動取得設定
 extern const std::string DailyCaption;  // 自動取得設定
 } // namespace Shown
 
-struct Window {
-    int startHour, startMinute, endHour, endMinute;
-};
-
 class Installation {
 public:
     explicit Installation(bool withReceiver = true);
@@ -31,21 +28,26 @@ public:
 
     std::string Program(const std::string &arguments = "") const;
     // Received schedule of today's broadcast windows in the ADAMS folder.
-    void WriteSchedule(const std::vector<Window> &windows);
+    void WriteSchedule(const std::vector<ScheduleWindow> &windows) {
+        WriteReceivedSchedule(adams.Path(), ScheduleRecords(windows));
+    }
     // The guide data's mark in the EPG data folder, dated by its last write.
-    void WriteGuideData(time_t written);
+    void WriteGuideData(time_t written) { ::WriteGuideData(epgData.Path(), written); }
     // The broadcast the receiver sends: stations "PREFIX NAME" and windows.
-    void WriteFeed(const std::vector<std::string> &stations, const std::vector<Window> &windows);
-    // A station's day files (".ep1" naming it, ".ep2", ".ept") for days from today.
+    void WriteFeed(const std::vector<std::string> &stations,
+                   const std::vector<ScheduleWindow> &windows);
+    // A station's day sets (".ep1" naming it, ".ep2", ".ept") for days from today.
     void WriteDayFiles(const std::string &prefix, const std::string &name,
                        const std::vector<int> &days);
+    // A station of the user's channel table (channel 1, beside the ADAMS
+    // channel 6) with its day sets for days from today.
+    void WriteUsersStation(const std::string &prefix, const std::string &name,
+                           const std::vector<int> &days);
     // Whether the receiver has marked today's guide data present.
-    bool GuideDataIsTodays() const;
+    bool GuideDataIsTodays() const { return WrittenToday(epgData / "Ep000001.tct"); }
     // The tuner's state as `tunerpeer status` prints it; whether nobody holds it.
     std::string TunerState() const;
     bool TunerIsFree() const { return TunerState().find("tuner: free") != std::string::npos; }
-    // A stand-in's DWORD setting ("Rivolink", "Wakeplan", "DataCast").
-    void SetSwitch(const char *standIn, const char *name, DWORD value);
     std::string TunerLog() const { return ReadLog("tuner.log"); }
     std::string SchedulerLog() const { return ReadLog("scheduler.log"); }
     std::string ReceiverLog() const { return ReadLog("receiver.log"); }
@@ -82,28 +84,3 @@ public:
 private:
     ChildProcess process;
 };
-
-// The date field "MMDD" of today + days.
-std::string DateField(int days);
-
-// The items of a list box or combo box of another process, in order.
-std::vector<std::string> Items(HWND control);
-// The selected item's text, or "(none)".
-std::string Selected(HWND control);
-// Whether a control is enabled / a button ticked.
-bool Enabled(HWND dialog, int id);
-bool Ticked(HWND dialog, int id);
-// Waits until pred() holds; false at the time-out.
-template <typename Pred> bool WaitUntil(Pred pred, DWORD milliseconds) {
-    for (DWORD waited = 0; !pred(); waited += 50) {
-        if (waited >= milliseconds)
-            return false;
-        Sleep(50);
-    }
-    return true;
-}
-// The lines of a log that contain the piece.
-std::vector<std::string> LogLines(const std::string &log, const std::string &piece);
-// Empty when each piece appears in a line of the log after the line of the
-// piece before it; otherwise what was missing, with the log.
-std::string InOrder(const std::string &log, const std::vector<std::string> &pieces);

@@ -1,5 +1,6 @@
 // Runs started by the user: what the dialog tells, waits for and stores.
 #include "Installation.h"
+#include "WakeplanStore.h"
 #include <gtest/gtest.h>
 
 namespace {
@@ -101,19 +102,16 @@ TEST_F(ManualRunTest, AFirstStartWithoutDataWaitsForTheBroadcastThenStoresADaily
     ClickButton(dialog, IDOK);
     pelmar.ExpectBox(Shown::DailyCaption, DailyStored, false);
     EXPECT_EQ(0, pelmar.Wait(10000));
-    EXPECT_EQ(nullptr, FindWindowA(nullptr, "DataCast - NORVELL"));
+    EXPECT_EQ(nullptr, FindWindowA(nullptr, ReceiverTitle));
 
     EXPECT_EQ((std::vector<uint16_t>{1}), StoredWords(70, 1));
     EXPECT_EQ((std::vector<uint16_t>{7, 30, 23, 0}), StoredWords(76, 4));
     EXPECT_EQ(0x80000000u, StoredFlags());
     // Today's data is here: the program starts again tomorrow.
     SYSTEMTIME tomorrow;
-    FILETIME moment;
-    SystemTimeToFileTime(&today, &moment);
-    ULARGE_INTEGER ticks = {{moment.dwLowDateTime, moment.dwHighDateTime}};
-    ticks.QuadPart += 86400ULL * 10000000ULL;
-    moment = {ticks.LowPart, ticks.HighPart};
-    FileTimeToSystemTime(&moment, &tomorrow);
+    FILETIME moment = FileTimeOf(time(nullptr) + 86400), local;
+    FileTimeToLocalFileTime(&moment, &local);
+    FileTimeToSystemTime(&local, &tomorrow);
     EXPECT_EQ((std::vector<uint16_t>{tomorrow.wYear, tomorrow.wMonth,
                                      (uint16_t)(tomorrow.wDayOfWeek + 1), tomorrow.wDay}),
               StoredWords(84, 4));
@@ -124,7 +122,7 @@ TEST_F(ManualRunTest, AFirstStartWithoutDataWaitsForTheBroadcastThenStoresADaily
 TEST_F(ManualRunTest, OldDataIsShownUntilAViewerTakesTheTunerAndOkStillStoresTheChoice) {
     installation.WriteGuideData(time(nullptr) - 86400);
     installation.WriteSchedule({{6, 2, 6, 12}, {8, 2, 8, 12}});
-    installation.SetSwitch("DataCast", "StepMilliseconds", 600000); // today's data never comes
+    SetSwitch(DataCastKeyPath, "StepMilliseconds", 600000); // today's data never comes
     StoreRecord(1, {7, 0, 8, 0}, 0x40000000u);
     RunningProgram pelmar(installation);
     pelmar.ExpectBox(Shown::Explanation, OldData, false);
@@ -138,7 +136,7 @@ TEST_F(ManualRunTest, OldDataIsShownUntilAViewerTakesTheTunerAndOkStillStoresThe
     EXPECT_EQ(" 8", Selected(GetDlgItem(dialog, EndHour)));
     EXPECT_FALSE(Ticked(dialog, AlwaysReceive));
     EXPECT_TRUE(Ticked(dialog, AutoAdjust));
-    ASSERT_NE(nullptr, FindWindowA(nullptr, "DataCast - NORVELL"));
+    ASSERT_NE(nullptr, FindWindowA(nullptr, ReceiverTitle));
 
     // A viewer takes the tuner; at the dialog's next poll the notice names it.
     TunerPeer viewer(installation.logs / "viewer.txt", "ask \"Viewer X\" 2");
@@ -147,7 +145,7 @@ TEST_F(ManualRunTest, OldDataIsShownUntilAViewerTakesTheTunerAndOkStillStoresThe
     ASSERT_NE(nullptr, notice);
     EXPECT_EQ("Viewer X", WindowText(GetDlgItem(notice, 1025)));
     EXPECT_TRUE(GetWindowLongA(notice, GWL_EXSTYLE) & WS_EX_TOPMOST);
-    EXPECT_EQ(nullptr, FindWindowA(nullptr, "DataCast - NORVELL"));
+    EXPECT_EQ(nullptr, FindWindowA(nullptr, ReceiverTitle));
     EXPECT_TRUE(IsWindow(dialog));
     pelmar.Answer(notice);
 
@@ -164,7 +162,7 @@ TEST_F(ManualRunTest, OldDataIsShownUntilAViewerTakesTheTunerAndOkStillStoresThe
 TEST_F(ManualRunTest, WithTodaysDataNoTimerRunsSoARequestIsOnlyAnsweredUntilTheEnd) {
     installation.WriteGuideData(time(nullptr));
     installation.WriteSchedule({{6, 2, 6, 12}});
-    installation.SetSwitch("DataCast", "StepMilliseconds", 600000);
+    SetSwitch(DataCastKeyPath, "StepMilliseconds", 600000);
     RunningProgram pelmar(installation);
     HWND dialog = pelmar.MainWindow();
     ASSERT_NE(nullptr, dialog);
@@ -177,12 +175,12 @@ TEST_F(ManualRunTest, WithTodaysDataNoTimerRunsSoARequestIsOnlyAnsweredUntilTheE
     TunerPeer viewer(installation.logs / "viewer.txt", "ask Viewer 2");
     EXPECT_EQ(0, viewer.Wait(10000));
     EXPECT_EQ(nullptr, pelmar.WaitForBox("PELMAR", 12000)); // longer than a manual tick
-    EXPECT_NE(nullptr, FindWindowA(nullptr, "DataCast - NORVELL"));
+    EXPECT_NE(nullptr, FindWindowA(nullptr, ReceiverTitle));
 
     // The end stops the receiver and closes the resource once more.
     ClickButton(dialog, IDCANCEL);
     EXPECT_EQ(0, pelmar.Wait(10000));
-    EXPECT_EQ(nullptr, FindWindowA(nullptr, "DataCast - NORVELL"));
+    EXPECT_EQ(nullptr, FindWindowA(nullptr, ReceiverTitle));
     EXPECT_EQ("", InOrder(installation.TunerLog(),
                           {"event 9 from \"Probe\" level 1 -> answer 0", "RVL_CloseResource",
                            "event 9 from \"Viewer\" level 2 -> answer 1", "RVL_CloseResource",
@@ -194,7 +192,7 @@ TEST_F(ManualRunTest, BroadcastHoursPastMidnightAreOfferedAndStoredAsTheyRead) {
     installation.WriteGuideData(time(nullptr));
     installation.WriteSchedule(
         {{20, 2, 20, 12}, {21, 2, 21, 12}, {22, 2, 22, 12}, {23, 2, 23, 12}, {26, 2, 26, 12}});
-    installation.SetSwitch("DataCast", "StepMilliseconds", 600000);
+    SetSwitch(DataCastKeyPath, "StepMilliseconds", 600000);
     RunningProgram pelmar(installation);
     HWND dialog = pelmar.MainWindow();
     ASSERT_NE(nullptr, dialog);
@@ -222,7 +220,7 @@ TEST_F(ManualRunTest, BroadcastHoursPastMidnightAreOfferedAndStoredAsTheyRead) {
 TEST_F(ManualRunTest, OkTidiesTheWeekOutdatedSetsGoAndVanishedDaysComeBack) {
     installation.WriteGuideData(time(nullptr));
     installation.WriteSchedule({{6, 2, 6, 12}});
-    installation.SetSwitch("DataCast", "StepMilliseconds", 600000);
+    SetSwitch(DataCastKeyPath, "StepMilliseconds", 600000);
     installation.WriteDayFiles("AAAA", "Alpha", {0, 1, 2});
     installation.WriteDayFiles("OLDS", "Old", {-1}); // yesterday: outside the window
     // A stored enabled word that is neither manual (0) nor daily (1).
@@ -252,8 +250,8 @@ TEST_F(ManualRunTest, OkTidiesTheWeekOutdatedSetsGoAndVanishedDaysComeBack) {
 TEST_F(ManualRunTest, AScheduleThatCannotBeStoredIsReportedAndTheRunStillEnds) {
     installation.WriteGuideData(time(nullptr));
     installation.WriteSchedule({{6, 2, 6, 12}, {9, 2, 9, 12}});
-    installation.SetSwitch("DataCast", "StepMilliseconds", 600000);
-    installation.SetSwitch("Wakeplan", "FailWrite", 1);
+    SetSwitch(DataCastKeyPath, "StepMilliseconds", 600000);
+    SetSwitch(WakeplanKeyPath, "FailWrite", 1);
     {
         RunningProgram pelmar(installation);
         HWND dialog = pelmar.MainWindow();
@@ -313,12 +311,8 @@ TEST_F(ManualRunTest, TheWindowMenuOpensTheVersionBoxForItsItemOnly) {
 TEST_F(ManualRunTest, ADayFileHeldOpenWhenOkTidiesTheFolderIsReportedAndTheDialogStays) {
     installation.WriteGuideData(time(nullptr));
     installation.WriteSchedule({{6, 2, 6, 12}});
-    installation.SetSwitch("DataCast", "StepMilliseconds", 600000);
-    std::vector<TestChannel> table(12);
-    table[0] = {"Zulu"};
-    table[5] = {"ADAMS", 1};
-    WriteChannelTable(installation.channels.Path(), table);
-    installation.WriteDayFiles("ZZZZ", "Zulu", {2, 3});
+    SetSwitch(DataCastKeyPath, "StepMilliseconds", 600000);
+    installation.WriteUsersStation("ZZZZ", "Zulu", {2, 3});
     HeldFile held(installation.adams / ("ZZZZ" + DateField(2) + ".ep1"));
 
     RunningProgram pelmar(installation);

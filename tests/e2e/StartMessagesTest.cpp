@@ -1,5 +1,6 @@
 // What a manual start tells the user when something is missing or in the way.
 #include "Installation.h"
+#include "Switches.h"
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -22,9 +23,6 @@ std::string CannotAcquire(const std::string &name) {
 
 class StartMessagesTest : public ::testing::Test {
 protected:
-    std::string Tool(const std::string &name, const std::string &arguments) const {
-        return "\"" + BinFolder() + "\\" + name + "\" " + arguments;
-    }
     bool TunerIsFree() const { return installation->TunerIsFree(); }
     void Cancel(RunningProgram &pelmar, HWND dialog) {
         ClickButton(dialog, IDCANCEL);
@@ -34,13 +32,13 @@ protected:
 };
 
 TEST_F(StartMessagesTest, WithoutTheEpgRegistryKeyTheUserIsToldToReinstallAndNothingIsTuned) {
-    DeleteRegistryTree(HKEY_LOCAL_MACHINE, "Software\\Norvell\\TunerDesk\\EPG");
+    DeleteRegistryTree(HKEY_LOCAL_MACHINE, EpgKeyPath);
     RunningProgram pelmar(*installation);
     pelmar.ExpectBox("Pelmar", RegistryBroken, true);
     HWND dialog = pelmar.MainWindow();
     ASSERT_NE(nullptr, dialog);
     EXPECT_FALSE(Enabled(dialog, 1001));
-    EXPECT_EQ(nullptr, FindWindowA(nullptr, "DataCast - NORVELL"));
+    EXPECT_EQ(nullptr, FindWindowA(nullptr, ReceiverTitle));
     EXPECT_TRUE(TunerIsFree());
     Cancel(pelmar, dialog);
     EXPECT_TRUE(LogLines(installation->TunerLog(), "RVL_OpenEx").empty());
@@ -49,7 +47,7 @@ TEST_F(StartMessagesTest, WithoutTheEpgRegistryKeyTheUserIsToldToReinstallAndNot
 TEST_F(StartMessagesTest, ABrokenScheduleWithTodaysDataOffersTheDefaultRange) {
     installation->WriteGuideData(time(nullptr));
     WriteFile(installation->adams / "Ep000001.tct", "short"); // shorter than its header
-    installation->SetSwitch("DataCast", "StepMilliseconds", 600000);
+    SetSwitch(DataCastKeyPath, "StepMilliseconds", 600000);
     RunningProgram pelmar(*installation);
     pelmar.ExpectBox("Pelmar", DataMayBeBroken, true);
     HWND dialog = pelmar.MainWindow();
@@ -73,13 +71,13 @@ TEST_F(StartMessagesTest, ABrokenScheduleWithTodaysDataOffersTheDefaultRange) {
 
 TEST_F(StartMessagesTest, AChannelThatCannotBeSetIsReportedAndTheTunerStillGivenBack) {
     installation->WriteGuideData(time(nullptr));
-    installation->SetSwitch("Rivolink", "FailSetChannel", 1);
+    SetSwitch(RivolinkKeyPath, "FailSetChannel", 1);
     RunningProgram pelmar(*installation);
     pelmar.ExpectBox("Pelmar", ChannelFailed, true);
     HWND dialog = pelmar.MainWindow();
     ASSERT_NE(nullptr, dialog);
     EXPECT_FALSE(Enabled(dialog, 1001));
-    EXPECT_EQ(nullptr, FindWindowA(nullptr, "DataCast - NORVELL")); // no receiver started
+    EXPECT_EQ(nullptr, FindWindowA(nullptr, ReceiverTitle)); // no receiver started
     EXPECT_FALSE(TunerIsFree());
     Cancel(pelmar, dialog);
     EXPECT_TRUE(TunerIsFree());
@@ -101,12 +99,12 @@ TEST_F(StartMessagesTest, ATunerHeldByAnotherProgramIsNamedTwiceThenTheLaterStar
     pelmar.ExpectBox("Pelmar", CannotAcquire("Other Viewer"), true);
     HWND dialog = pelmar.MainWindow();
     ASSERT_NE(nullptr, dialog);
-    EXPECT_EQ(nullptr, FindWindowA(nullptr, "DataCast - NORVELL"));
+    EXPECT_EQ(nullptr, FindWindowA(nullptr, ReceiverTitle));
     Cancel(pelmar, dialog);
 }
 
 TEST_F(StartMessagesTest, AViewerOnScreenStopsTheStartBeforeTheTunerIsAsked) {
-    ChildProcess viewer(Tool("openwindow.exe", "\"MGI PURE DIVA\" 60"));
+    ChildProcess viewer(BinCommand("openwindow.exe", "\"MGI PURE DIVA\" 60"));
     ASSERT_NE(nullptr, WaitForWindow(viewer.Id(), "MGI PURE DIVA"));
     RunningProgram pelmar(*installation);
     pelmar.ExpectBox("Pelmar", HolderRunning("PURE DIVA"), true);
@@ -114,7 +112,7 @@ TEST_F(StartMessagesTest, AViewerOnScreenStopsTheStartBeforeTheTunerIsAsked) {
     HWND dialog = pelmar.MainWindow();
     ASSERT_NE(nullptr, dialog);
     EXPECT_TRUE(TunerIsFree());
-    EXPECT_EQ(nullptr, FindWindowA(nullptr, "DataCast - NORVELL"));
+    EXPECT_EQ(nullptr, FindWindowA(nullptr, ReceiverTitle));
     Cancel(pelmar, dialog);
 }
 

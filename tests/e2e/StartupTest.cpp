@@ -18,7 +18,7 @@ protected:
         installation.WriteSchedule({{6, 2, 6, 12}, {7, 2, 7, 12}});
         installation.WriteGuideData(time(nullptr));
         WriteFile(installation.adams / "ANHK1208.ep1", "day");
-        installation.SetSwitch("DataCast", "StepMilliseconds", 600000);
+        SetSwitch(DataCastKeyPath, "StepMilliseconds", 600000);
     }
     std::string Temp() const { return installation.adams / "Temp"; }
     // What Temp holds besides the program's list of it.

@@ -147,9 +147,9 @@ TEST_F(TimeListTest, TheEndHoursGoOnToTheHourAfterTheLastWindowsEndEachStoringIt
 
 TEST_F(TimeListTest, RecordsAreReadUpToTwentyFourAndOnlyWholeRecordsCount) {
     // 30 records: the first 24 are read, and that is a success.
-    std::vector<BroadcastWindow> many;
+    std::vector<ScheduleWindow> many;
     for (int i = 0; i < 30; ++i)
-        many.push_back({(uint16_t)i, (uint16_t)(i + 1), (uint16_t)(i + 2), (uint16_t)(i + 3)});
+        many.push_back({i, i + 1, i + 2, i + 3});
     WriteSchedule(ScheduleRecords(many));
     EXPECT_EQ(1, dialog.ReadBroadcastSchedule());
     EXPECT_EQ(24, dialog.broadcastWindowCount);

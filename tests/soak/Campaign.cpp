@@ -1,9 +1,11 @@
 // The campaign's installation and what each run sets up and undoes: the
 // day's state of the folders, a "Temp" left behind, the faults.
 #include "Campaign.h"
-#include "LocalTime.h"
-#include "DataCastReception.h"
+#include "Cp932.h"
+#include "FolderScan.h"
 #include "StartUpCopy.h"
+#include "Switches.h"
+#include "WakeplanStore.h"
 #include <stdexcept>
 
 namespace {
@@ -12,12 +14,9 @@ time_t WrittenAt(const std::string &path) {
     WIN32_FILE_ATTRIBUTE_DATA data;
     if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
         return 0;
-    ULARGE_INTEGER ticks = {
-        {data.ftLastWriteTime.dwLowDateTime, data.ftLastWriteTime.dwHighDateTime}};
-    return (time_t)(ticks.QuadPart / 10000000ULL - 11644473600ULL);
+    return FileTimeToTime(data.ftLastWriteTime);
 }
 
-const char StandInsKey[] = "Software\\PackageStandIns\\";
 const char *const schedulerSwitches[] = {"FailRead", "FailWrite", "FailSet"};
 const char *const tunerSwitches[] = {"FailOpenEx", "FailOpenResource", "FailSetChannel"};
 const unsigned tunerFaults[] = {FaultRegistration, FaultResourceRefused, FaultChannel};
@@ -25,21 +24,14 @@ const unsigned tunerFaults[] = {FaultRegistration, FaultResourceRefused, FaultCh
 // The broadcast: its stations ("PREFIX NAME") and today's windows.
 const std::vector<std::string> stations = {"NHK1 ＮＨＫ総合", "NTV_ 日本テレビ", "TBS_ ＴＢＳ",
                                            "MX__ ＭＸテレビ"};
-const std::vector<Window> broadcastWindows = {{6, 2, 6, 12},   {7, 2, 7, 12},   {12, 2, 12, 12},
-                                              {19, 2, 19, 12}, {23, 2, 23, 12}, {25, 2, 25, 12}};
+const std::vector<ScheduleWindow> broadcastWindows = {{6, 2, 6, 12},   {7, 2, 7, 12},
+                                                      {12, 2, 12, 12}, {19, 2, 19, 12},
+                                                      {23, 2, 23, 12}, {25, 2, 25, 12}};
 
 // A day set as an earlier day's reception left it: contents that differ
 // from the receiver's own by their edition.
-void WriteDaySet(const std::string &base, const std::string &name, int edition) {
-    std::string tag = "edition " + std::to_string(edition) + "\r\n";
-    std::string ep1 = std::string(11, 'h') + (char)(unsigned char)name.size() + name + "\r\n" + tag;
-    for (const char *extension : {"ep1", "ep2", "ept"}) {
-        std::string file;
-        if (!EncodeReceivedFile(KindFromExtension(extension), extension[2] == '1' ? ep1 : tag,
-                                file))
-            throw std::runtime_error("cannot encode a day file");
-        WriteFile(base + "." + extension, file);
-    }
+void WriteEdition(const std::string &base, const std::string &name, int edition) {
+    WriteDaySet(base, name, "\r\nedition " + std::to_string(edition) + "\r\n");
 }
 } // namespace
 
@@ -50,33 +42,13 @@ Campaign::Campaign(const Drives &drives) : drives(drives), adams(installation.ad
     installation.WriteFeed(stations, windows);
     // A reception of 2.5 s: runs end, and the receiver dies, in the middle
     // of one as often as after it.
-    installation.SetSwitch("DataCast", "StepMilliseconds", 250);
+    SetSwitch(DataCastKeyPath, "StepMilliseconds", 250);
     // Today's guide data and a whole week, as the days before left them.
     installation.WriteGuideData(time(nullptr));
     installation.WriteSchedule(windows);
     for (const std::string &station : stations)
         installation.WriteDayFiles(station.substr(0, 4), station.substr(5),
                                    {0, 1, 2, 3, 4, 5, 6, 7});
-}
-
-// What the receiver writes for a day file today: day file name -> digest.
-void Campaign::LearnReceiverFiles() {
-    receiverDigests.clear();
-    for (int day = 0; day < 8; ++day) {
-        time_t moment = time(nullptr) + (time_t)day * 86400;
-        tm fields;
-        LocalFields(moment, fields);
-        DayDate date = {fields.tm_year + 1900, fields.tm_mon + 1, fields.tm_mday, {}};
-        snprintf(date.field, sizeof date.field, "%02d%02d", date.month, date.day);
-        for (const std::string &station : stations) {
-            FeedStation fed = {station.substr(0, 4), station.substr(5)};
-            for (ReceivedKind kind : {KindEp1, KindEp2, KindEpt}) {
-                std::string file;
-                EncodeReceivedFile(kind, DayFileContent(kind, fed, date), file);
-                receiverDigests[Lower(DayFileName(fed, date, kind))] = Digest(file);
-            }
-        }
-    }
 }
 
 void Campaign::PrepareDay(const Draw &draw) {
@@ -104,16 +76,16 @@ void Campaign::PrepareDay(const Draw &draw) {
     uint32_t pick = draw.choice;
     const std::string &oldStation = stations[pick % stations.size()];
     for (int day : {-2, -1})
-        WriteDaySet(installation.adams / (oldStation.substr(0, 4) + DateField(day)),
-                    oldStation.substr(5), edition);
+        WriteEdition(installation.adams / (oldStation.substr(0, 4) + DateField(day)),
+                     oldStation.substr(5), edition);
     const std::string &agedStation = stations[(pick >> 4) % stations.size()];
     std::string aged = installation.adams / (agedStation.substr(0, 4) + DateField((pick >> 8) % 8));
-    WriteDaySet(aged, agedStation.substr(5), edition);
+    WriteEdition(aged, agedStation.substr(5), edition);
     for (const char *extension : {".ep1", ".ep2", ".ept"})
         SetFileTimes(aged + extension, time(nullptr) - 11 * 86400);
     const std::string &freshStation = stations[(pick >> 12) % stations.size()];
-    WriteDaySet(installation.adams / (freshStation.substr(0, 4) + DateField((pick >> 16) % 8)),
-                freshStation.substr(5), edition);
+    WriteEdition(installation.adams / (freshStation.substr(0, 4) + DateField((pick >> 16) % 8)),
+                 freshStation.substr(5), edition);
 }
 
 // "Temp" as a run that was killed long ago left it: copies of some day files
@@ -134,15 +106,14 @@ void Campaign::PlantStaleTemp(const Draw &draw) {
     for (size_t i = 0; i < bases.size(); ++i) {
         std::string copy = temp + "\\" + bases[i];
         SetFileAttributesA((copy + ".ep1").c_str(), FILE_ATTRIBUTE_NORMAL);
-        WriteDaySet(copy, StationName(bases[i].substr(0, 4)), edition - 100);
+        WriteEdition(copy, StationName(bases[i].substr(0, 4)), edition - 100);
         for (const char *extension : {".ep1", ".ep2", ".ept"}) {
             // Listed as the program lists its copies: with their size and time.
             WIN32_FILE_ATTRIBUTE_DATA status;
             GetFileAttributesExA((copy + extension).c_str(), GetFileExInfoStandard, &status);
             listed.push_back({bases[i] + extension, true,
-                              (uint64_t)status.nFileSizeHigh << 32 | status.nFileSizeLow,
-                              (uint64_t)status.ftLastWriteTime.dwHighDateTime << 32 |
-                                  status.ftLastWriteTime.dwLowDateTime});
+                              FileSize(status.nFileSizeHigh, status.nFileSizeLow),
+                              FileTicks(status.ftLastWriteTime)});
         }
         if (i == 0)
             SetFileAttributesA((copy + ".ep1").c_str(), FILE_ATTRIBUTE_READONLY);
@@ -229,9 +200,9 @@ void Campaign::ApplyFaults(const Draw &draw) {
     }
     for (unsigned i = 0; i < 3; ++i) {
         if (draw.Has(tunerFaults[i]))
-            installation.SetSwitch("Rivolink", tunerSwitches[i], 1);
+            SetSwitch(RivolinkKeyPath, tunerSwitches[i], 1);
         if (draw.Has(FaultScheduleRead + i))
-            installation.SetSwitch("Wakeplan", schedulerSwitches[i], draw.failureResult);
+            SetSwitch(WakeplanKeyPath, schedulerSwitches[i], draw.failureResult);
     }
     if (draw.Has(FaultNoReceiver) || draw.Has(FaultPlantedReceiver))
         DeleteFileA((installation.programFolder / "DataCast.exe").c_str());
@@ -243,8 +214,7 @@ void Campaign::ApplyFaults(const Draw &draw) {
     }
     for (unsigned hang : {FaultHangInStart, FaultHangInStop})
         if (draw.Has(hang))
-            installation.SetSwitch("DataCast",
-                                   hang == FaultHangInStart ? "HangInStart" : "HangInStop", 1);
+            SetSwitch(DataCastKeyPath, hang == FaultHangInStart ? "HangInStart" : "HangInStop", 1);
     if (draw.Has(FaultStaleTemp))
         PlantStaleTemp(draw);
     if (draw.Has(FaultNoAdamsValue))
@@ -276,18 +246,15 @@ void Campaign::ApplyFaults(const Draw &draw) {
 
 void Campaign::UndoFaults(const Draw &draw) {
     for (unsigned i = 0; i < 3; ++i) {
-        RegDeleteKeyValueA(HKEY_CURRENT_USER, (std::string(StandInsKey) + "Rivolink").c_str(),
-                           tunerSwitches[i]);
-        RegDeleteKeyValueA(HKEY_CURRENT_USER, (std::string(StandInsKey) + "Wakeplan").c_str(),
-                           schedulerSwitches[i]);
+        RegDeleteKeyValueA(HKEY_CURRENT_USER, RivolinkKeyPath, tunerSwitches[i]);
+        RegDeleteKeyValueA(HKEY_CURRENT_USER, WakeplanKeyPath, schedulerSwitches[i]);
     }
     if (otherHolder) {
         otherHolder->Kill();
         otherHolder.reset();
     }
     for (const char *hang : {"HangInStart", "HangInStop"})
-        RegDeleteKeyValueA(HKEY_CURRENT_USER, (std::string(StandInsKey) + "DataCast").c_str(),
-                           hang);
+        RegDeleteKeyValueA(HKEY_CURRENT_USER, DataCastKeyPath, hang);
     if (draw.Has(FaultNoReceiver) || draw.Has(FaultPlantedReceiver))
         CopyFileA((BinFolder() + "\\DataCast.exe").c_str(),
                   (installation.programFolder / "DataCast.exe").c_str(), FALSE);
@@ -385,14 +352,7 @@ std::vector<std::string> DayFilesOf(const std::string &folder) {
 }
 
 bool IsDayFileName(const std::string &name) {
-    std::string lower = Lower(name);
+    std::string lower = LowerCp932(name);
     return lower.size() == 12 && lower.compare(8, 3, ".ep") == 0 &&
            (lower[11] == '1' || lower[11] == '2' || lower[11] == 't');
-}
-
-std::string Lower(std::string text) {
-    for (char &c : text)
-        if (c >= 'A' && c <= 'Z')
-            c = (char)(c - 'A' + 'a');
-    return text;
 }

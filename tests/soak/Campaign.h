@@ -73,12 +73,16 @@ std::string Describe(const Draw &draw);
 struct RunRecord {
     DWORD processId = 0;
     bool killed = false;         // power cut, or ended by the campaign after a hang
-    bool heldTuner = false;      // the program was granted the tuner
     bool manualStore = false;    // OK stored the manual choice
     bool tempFileHeld = false;   // a file of "Temp" was held open at the end
     bool channelMessage = false; // the program said the channel table has no ADAMS channel
-    std::string notes;           // what happened besides, for the run's line
-    std::string action;          // what the user actually did
+    // Seen while the run was driven, judged by the checks:
+    std::vector<std::string> waitingBoxes; // boxes that waited in an automatic run
+    std::string notEnded;                  // what the run did not end after, if it did not
+    int alreadyRunningBoxes = 0;           // boxes that said the program was still running
+    bool endedBeforeDialog = false;        // an automatic run ended before its dialog
+    std::string notes;                     // what happened besides, for the run's line
+    std::string action;                    // what the user actually did
     std::string tunerLog, schedulerLog, receiverLog; // the run's lines
     std::vector<std::string> breaks;                 // "I1: what was seen"
 };
@@ -96,7 +100,6 @@ uint64_t Digest(const std::string &bytes);
 // Day files: a four-character station prefix, "MMDD", ".ep1", ".ep2" or ".ept".
 bool IsDayFileName(const std::string &name);
 std::vector<std::string> DayFilesOf(const std::string &folder);
-std::string Lower(std::string text);
 
 // The drives that scripts/soak maps for the world's faults: a folder whose
 // root the ADAMS value may name, and a small drive that runs full. Empty
@@ -135,8 +138,14 @@ private:
     void MoveToSmallDrive();
     void FillSmallDrive(const Draw &draw);
     void MoveBack();
+    // The invariants, one function each (Checks.cpp).
     void Check(const Draw &draw, RunRecord &record);
-    void CheckUsersFiles(RunRecord &record) const;
+    void CheckEndsByItself(RunRecord &record) const;
+    void CheckNothingLost(const Draw &draw, const FolderState &after, RunRecord &record) const;
+    void CheckTempGone(const Draw &draw, const FolderState &after, RunRecord &record) const;
+    void CheckSchedulerRecord(const Draw &draw, RunRecord &record) const;
+    void CheckTunerFree(const Draw &draw, RunRecord &record) const;
+    void CheckSingleInstance(RunRecord &record) const;
 
     Installation installation;
     Drives drives;
@@ -145,7 +154,7 @@ private:
     std::map<std::string, uint64_t> usersFiles;             // path -> digest
     std::vector<std::pair<std::string, time_t>> aheadFiles; // path -> last write before
     std::vector<std::string> prefixes;                      // the broadcast's stations
-    std::vector<Window> windows;                            // the broadcast's windows
+    std::vector<ScheduleWindow> windows;                    // the broadcast's windows
     std::map<std::string, uint64_t> receiverDigests; // day file name -> what the receiver writes
     std::unique_ptr<TunerPeer> otherHolder;
     std::vector<std::unique_ptr<HeldFile>> heldFiles;

@@ -73,23 +73,14 @@ Draw DrawRun(uint32_t seed, int run) {
 std::string EndName(const Draw &draw) {
     if (draw.end == End::Killed)
         return draw.mode == Mode::Auto ? "auto:killed" : "user:killed";
-    switch (draw.mode) {
-    case Mode::Auto:
+    if (draw.mode == Mode::Auto)
         return draw.end == End::Request ? "auto:request"
                : draw.end == End::Abort ? "auto:abort"
                                         : "auto:close";
-    case Mode::ManualOk:
-        return "user:OK manual";
-    case Mode::DailyOk:
-        return "user:OK daily";
-    case Mode::DailyRetry:
-        return "user:OK retry";
-    case Mode::Cancel:
-        return "user:cancel";
-    case Mode::CloseBox:
-        return "user:close";
-    }
-    return "?";
+    // The user's modes, in their order after Mode::Auto.
+    static const char *const users[] = {"user:OK manual", "user:OK daily", "user:OK retry",
+                                        "user:cancel", "user:close"};
+    return users[(int)draw.mode - (int)Mode::ManualOk];
 }
 
 std::string Describe(const Draw &draw) {

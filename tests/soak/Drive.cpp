@@ -15,8 +15,6 @@ const std::string AlreadyRunning = "既に起動されています。";
 // user so.
 const std::string NoChannel = "チャンネル情報がありません。チャンネル設定プログラムを実行して\n"
                               "チャンネル設定をしてから実行してください。";
-const char ReceiverTitle[] = "DataCast - NORVELL";
-
 HWND FindMain(DWORD processId) {
     return WaitForWindow(processId, Shown::MainTitle, "#32770", 0);
 }
@@ -28,17 +26,7 @@ bool Ended(RunningProgram &program) {
 // The receiver dies as in a power cut: at once, with whatever it was
 // writing. False when no receiver runs.
 bool KillReceiver() {
-    HWND receiver = FindWindowA(nullptr, ReceiverTitle);
-    DWORD processId = 0;
-    if (!receiver || !GetWindowThreadProcessId(receiver, &processId))
-        return false;
-    HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, processId);
-    if (!process)
-        return false;
-    TerminateProcess(process, 99);
-    WaitForSingleObject(process, 5000);
-    CloseHandle(process);
-    return true;
+    return KillProcessOf(FindWindowA(nullptr, ReceiverTitle));
 }
 
 // Whether the tuner log so far shows the program granted the tuner.
@@ -91,12 +79,11 @@ bool AnswerWhileRunning(RunningProgram &program, HWND dialog, DWORD milliseconds
                 continue;
             MessageBoxView view = ReadMessageBox(box);
             if (view.text == AlreadyRunning)
-                record.breaks.push_back("I6: a new run found the program still running");
+                ++record.alreadyRunningBoxes;
             else if (view.text == NoChannel)
                 record.channelMessage = true;
             else if (automatic)
-                record.breaks.push_back("I1: a message box waits in an automatic run: \"" +
-                                        view.caption + "\" " + view.text);
+                record.waitingBoxes.push_back("\"" + view.caption + "\" " + view.text);
             PostMessageA(box, WM_COMMAND, IDOK, 0);
             WaitForWindowClosed(box, 2000);
         }
@@ -125,11 +112,10 @@ void Campaign::Drive(const Draw &draw, RunningProgram &program, RunRecord &recor
     }
     if (!dialog) {
         if (!Ended(program)) {
-            record.breaks.push_back("I1: the dialog did not appear within 20 s");
+            record.notEnded = "the dialog did not appear within 20 s";
             PowerCut(program, record);
         } else if (automatic && !record.channelMessage) {
-            record.breaks.push_back("I6: the automatic run ended before its dialog appeared, "
-                                    "as a second instance would");
+            record.endedBeforeDialog = true;
         }
         record.action = "did not start";
         return;
@@ -141,7 +127,7 @@ void Campaign::Drive(const Draw &draw, RunningProgram &program, RunRecord &recor
     if (record.killed)
         return;
     if (!Ended(program) && !AnswerWhileRunning(program, dialog, EndBound, automatic, record)) {
-        record.breaks.push_back("I1: the run did not end within 10 s after " + record.action);
+        record.notEnded = "the run did not end within 10 s after " + record.action;
         PowerCut(program, record);
     }
 }

@@ -21,9 +21,7 @@ namespace {
 // The campaign's lines go to a terminal or a log in UTF-8; what the program
 // showed is code page 932.
 std::string Utf8(const std::string &text) {
-    int units = MultiByteToWideChar(932, 0, text.c_str(), -1, nullptr, 0);
-    std::wstring wide(units > 0 ? units : 1, L'\0');
-    MultiByteToWideChar(932, 0, text.c_str(), -1, &wide[0], units);
+    std::wstring wide = Wide(text);
     int bytes = WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
     std::string utf8(bytes > 0 ? bytes : 1, '\0');
     WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, &utf8[0], bytes, nullptr, nullptr);

@@ -1,5 +1,6 @@
 #include "Clock.h"
 #include "Completeness.h"
+#include "ReceivedEncoder.h"
 #include "StartUpCopy.h"
 #include "StoreTestSupport.h"
 #include <gtest/gtest.h>
@@ -122,7 +123,7 @@ TEST_F(CompletenessTest, StationNamesAreReadWithinTheirBuffer) {
     std::string longName;
     for (int i = 0; i < 20; ++i)
         longName += "表"; // 40 bytes, each character ending in 0x5C
-    WriteFile(Adams(file), ReceivedDayFile("ep1", Ep1Content(longName)));
+    ::WriteDaySet(Adams("LONG" + window[0]), longName, Programmes, {"ep1"});
     char name[StationNameSize + 8];
     memset(name, 0, sizeof name);
     name[StationNameSize] = 'G'; // a guard just past the buffer
@@ -131,7 +132,9 @@ TEST_F(CompletenessTest, StationNamesAreReadWithinTheirBuffer) {
     EXPECT_EQ('G', name[StationNameSize]);
 
     // Shorter than the name's offset, or not decodable: an empty name.
-    WriteFile(Adams(file), ReceivedDayFile("ep1", "short"));
+    std::string shortFile;
+    ASSERT_TRUE(EncodeReceivedFile(KindEp1, "short", shortFile));
+    WriteFile(Adams(file), shortFile);
     char empty[StationNameSize] = {};
     ReadStationName(file.c_str(), empty);
     EXPECT_STREQ("", empty);

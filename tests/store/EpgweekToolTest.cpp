@@ -1,60 +1,37 @@
 // epgweek run as a separate program, natively, on folders made here.
 #include <sys/stat.h>
-#include "LocalTime.h"
-#include <sys/wait.h>
-#include <unistd.h>
 #include <utime.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <ctime>
-#include <fstream>
-#include <iterator>
-#include <string>
 
-#include <gtest/gtest.h>
-
-#include "ReceivedFileEncoder.h"
-
-using encoder::Bytes;
+#include "LocalTime.h"
+#include "NativeToolTest.h"
+#include "SampleContent.h"
 
 namespace {
 
-class EpgweekTool : public ::testing::Test {
+class EpgweekTool : public NativeToolTest {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/epgweek-XXXXXX";
-        ASSERT_NE(nullptr, mkdtemp(pattern));
-        dir = pattern;
+        NativeToolTest::SetUp();
         adams = dir + "/adams";
         mkdir(adams.c_str(), 0755);
         // A channel table whose first channel is "Bravo", the second "表示" (code page 932).
         std::string table(64 * 12, '\0');
         table.replace(8, 5, "Bravo");
         table.replace(64 + 8, 4, "\x95\x5C\x8E\xA6");
-        Put(dir + "/ChTable.dat", Bytes(table.begin(), table.end()));
-    }
-    void TearDown() override { std::system(("rm -rf '" + dir + "'").c_str()); }
-
-    static void Put(const std::string &path, const Bytes &bytes) {
-        std::ofstream(path, std::ios::binary)
-            .write(reinterpret_cast<const char *>(bytes.data()), bytes.size());
-    }
-    static std::string Read(const std::string &path) {
-        std::ifstream in(path, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
+        Put("ChTable.dat", table);
     }
     // A station's day set: ".ep1" naming it, and the companions asked for.
     void Day(const std::string &prefix, const std::string &date, const std::string &name,
              const std::string &extensions = "ep1 ep2 ept", time_t written = 0) {
-        std::string ep1 = std::string(11, 'h') + (char)name.size() + name + "programmes";
         for (const char *extension : {"ep1", "ep2", "ept"}) {
             if (extensions.find(extension) == std::string::npos)
                 continue;
-            std::string plain = extension[2] == '1' ? ep1 : "programmes";
-            std::string path = adams + "/" + prefix + date + "." + extension;
-            Put(path,
-                encoder::WithHeader(58, encoder::EncodeBody(Bytes(plain.begin(), plain.end()))));
+            std::string plain =
+                extension[2] == '1' ? NamingDayContent(name, "programmes") : "programmes";
+            std::string path =
+                Put("adams/" + prefix + date + "." + extension, WithHeader(58, EncodedBody(plain)));
             // Dated on the report's day unless told otherwise: the age counts from it.
             time_t moment = written ? written : reportDay;
             utimbuf times = {moment, moment};
@@ -63,12 +40,7 @@ protected:
     }
     // limits: shell commands run before the tool, in its shell.
     int Run(const std::string &args, const std::string &limits = "") {
-        std::string command = limits + std::string(EPGWEEK_PATH) + " " + args + " >'" + dir +
-                              "/stdout' 2>'" + dir + "/stderr'";
-        int status = std::system(command.c_str());
-        out = Read(dir + "/stdout");
-        err = Read(dir + "/stderr");
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        return NativeToolTest::Run(EPGWEEK_PATH, args, limits);
     }
     std::string Listing() {
         std::system(("ls -l --time-style=+%s '" + adams + "' > '" + dir + "/listing'").c_str());
@@ -93,7 +65,7 @@ protected:
         return LocalMomentOf(fields);
     }
 
-    std::string dir, adams, out, err;
+    std::string adams;
     time_t reportDay = 0;
 };
 
@@ -167,7 +139,7 @@ TEST_F(EpgweekTool, ACompleteWeekExitsZeroAndWhatCannotBeReadExitsTwoWithOneLine
 
     // A ".ep1" whose content would not fit in memory has no name, as when the
     // program cannot decode it; the report goes on.
-    Put(adams + "/HUGE0610.ep1", Bytes(30000000, 0x5A));
+    Put("adams/HUGE0610.ep1", std::string(30000000, 'Z'));
     EXPECT_EQ(1,
               Run("--json --date 2026-06-10 " + table + "'" + adams + "'", "ulimit -v 200000; "));
     EXPECT_NE(std::string::npos, out.find("{\"prefix\": \"HUGE\", \"name\": \"\", ")) << err;

@@ -50,7 +50,7 @@ TEST_F(FreshnessTest, FailedChecksKeepTheEarlierDate) {
 
     DeleteFileA(Schedule().c_str());
     EXPECT_EQ(StatusNoData, CheckEpgFreshness());
-    DeleteRegistryTree(HKEY_LOCAL_MACHINE, "Software\\Norvell\\TunerDesk\\EPG");
+    DeleteRegistryTree(HKEY_LOCAL_MACHINE, EpgKeyPath);
     EXPECT_EQ(StatusNoRegistry, CheckEpgFreshness());
     EXPECT_STREQ("2026/12/31", acquire.epgDateText);
 }

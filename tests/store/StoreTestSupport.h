@@ -4,10 +4,8 @@
 #include <ctime>
 #include <string>
 
-// The plain content of an ".ep1" day file that names its station.
-std::string Ep1Content(const std::string &stationName);
-// The received form of a day file (header, compressed and scrambled body).
-std::string ReceivedDayFile(const std::string &extension, const std::string &content);
+// What every day file of the store's tests carries after its station name.
+const std::string Programmes(40, 'p');
 
 class StoreFixture {
 public:

@@ -12,10 +12,8 @@
 // "～" in code page 932, written as bytes.
 extern const std::string Tilde;
 
-// Records of a decoded schedule, "HHMMHHMM|" each.
-std::string ScheduleRecords(const std::vector<BroadcastWindow> &windows);
 // One window per hour from first to last, each hh:02 to hh:12.
-std::vector<BroadcastWindow> HourlyWindows(int first, int last);
+std::vector<ScheduleWindow> HourlyWindows(int first, int last);
 // The hour texts "%2d" of first to last.
 std::vector<std::string> HourTexts(int first, int last);
 
@@ -25,20 +23,20 @@ protected:
     void TearDown() override;
 
     // Stores the received schedule file "Ep000001.tct" of the ADAMS folder.
-    void WriteSchedule(const std::string &records);
-    // The texts of a list box or combo box, in order.
-    std::vector<std::string> Items(int id) const;
-    // The selected item's text, or "(none)".
-    std::string Selected(int id) const;
-    int Selection(int id) const;
+    void WriteSchedule(const std::string &records) { WriteReceivedSchedule(adams.Path(), records); }
+    // The texts of a list box or combo box of the dialog, in order.
+    std::vector<std::string> Items(int id) const { return ::Items(dialog.GetDlgItem(id)); }
+    // The selected item's index (-1 for none), and its text, or "(none)".
+    int Selection(int id) const { return ::Selection(dialog.GetDlgItem(id)); }
+    std::string Selected(int id) const { return ::Selected(dialog.GetDlgItem(id)); }
     void Select(int id, int index);
-    std::string Text(int id) const;
+    std::string Text(int id) const { return WindowText(dialog.GetDlgItem(id)); }
 
     void SetSchedulerSwitch(const char *name, DWORD value);
     ScheduleRecord StoredRecord() const;
     BroadcastTimeTable StoredTable() const;
     // Today's guide data (or another day's) in the EPG data folder, by the clock.
-    void WriteGuideData(time_t modified);
+    void WriteGuideData(time_t modified) { ::WriteGuideData(epgData.Path(), modified); }
 
     TempFolder adams{"dialog-adams-表示"};
     TempFolder epgTemp{"dialog-epgtemp-ソフト"};

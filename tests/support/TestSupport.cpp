@@ -1,48 +1,11 @@
 #include "TestSupport.h"
+#include "ChannelRecords.h"
+#include "FolderScan.h"
 #include "LocalTime.h"
 #include <algorithm>
 #include <cstring>
+#include <sstream>
 #include <stdexcept>
-
-const char AdamsKeyPath[] = "Software\\ﾉｰﾍﾞﾙ\\ADAMS\\adams-e\\";
-const char ChannelKeyPath[] = "Software\\Norvell\\TunerDesk\\Channel\\";
-const char EpgKeyPath[] = "Software\\NORVELL\\TunerDesk\\EPG";
-const char StandInsKeyPath[] = "Software\\PackageStandIns";
-
-const REGSAM OtherRegistryView = sizeof(void *) == 4 ? KEY_WOW64_64KEY : KEY_WOW64_32KEY;
-
-void SetRegistryBytes(HKEY root, const char *keyPath, const char *valueName, const void *data,
-                      DWORD size, DWORD type, REGSAM view) {
-    HKEY key;
-    if (RegCreateKeyExA(root, keyPath, 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr, &key,
-                        nullptr) != ERROR_SUCCESS)
-        throw std::runtime_error("cannot create registry key");
-    LONG result = RegSetValueExA(key, valueName, 0, type, (const BYTE *)data, size);
-    RegCloseKey(key);
-    if (result != ERROR_SUCCESS)
-        throw std::runtime_error("cannot set registry value");
-}
-
-void SetRegistryText(HKEY root, const char *keyPath, const char *valueName, const std::string &text,
-                     REGSAM view) {
-    SetRegistryBytes(root, keyPath, valueName, text.c_str(), (DWORD)text.size() + 1, REG_SZ, view);
-}
-
-void DeleteRegistryTree(HKEY root, const char *keyPath, REGSAM view) {
-    HKEY key;
-    if (RegOpenKeyExA(root, keyPath, 0, KEY_ALL_ACCESS | view, &key) != ERROR_SUCCESS)
-        return;
-    RegDeleteTreeA(key, nullptr); // what is below the key; the key itself next
-    RegCloseKey(key);
-    RegDeleteKeyExA(root, keyPath, view, 0);
-}
-
-void ClearInstallationRegistry() {
-    DeleteRegistryTree(HKEY_CURRENT_USER, "Software\\ﾉｰﾍﾞﾙ");
-    DeleteRegistryTree(HKEY_LOCAL_MACHINE, "Software\\Norvell");
-    DeleteRegistryTree(HKEY_LOCAL_MACHINE, "Software\\Norvell", OtherRegistryView);
-    DeleteRegistryTree(HKEY_CURRENT_USER, StandInsKeyPath);
-}
 
 namespace {
 std::string NewFolderPath(const std::string &name) {
@@ -172,12 +135,7 @@ bool IsLink(const std::string &path) {
 // A host program that Wine starts may still run when its process handle
 // says it has ended: its effect is waited for.
 bool WaitForLink(const std::string &path, bool present) {
-    for (int waited = 0; IsLink(path) != present; waited += 20) {
-        if (waited >= 10000)
-            return false;
-        Sleep(20);
-    }
-    return true;
+    return WaitUntil([&] { return IsLink(path) == present; }, 10000);
 }
 } // namespace
 
@@ -194,16 +152,6 @@ void RemoveFolderLink(const std::string &link) {
         WaitForLink(link, false);
 }
 
-void WriteFile(const std::string &path, const std::string &content) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        throw std::runtime_error("cannot write " + path);
-    DWORD written = 0;
-    ::WriteFile(file, content.data(), (DWORD)content.size(), &written, nullptr);
-    CloseHandle(file);
-}
-
 std::string ReadWholeFile(const std::string &path) {
     // A log may be written to while it is read: its writers share it so.
     HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
@@ -214,6 +162,7 @@ std::string ReadWholeFile(const std::string &path) {
     DWORD done = 0;
     ReadFile(file, &content[0], (DWORD)content.size(), &done, nullptr);
     CloseHandle(file);
+    content.resize(done);
     return content;
 }
 
@@ -227,31 +176,31 @@ bool FolderExists(const std::string &path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+bool WrittenToday(const std::string &path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    tm written, today;
+    return GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) &&
+           LocalFields(FileTimeToTime(data.ftLastWriteTime), written) &&
+           LocalFields(time(nullptr), today) && written.tm_year == today.tm_year &&
+           written.tm_yday == today.tm_yday;
+}
+
 std::vector<std::string> ListFolder(const std::string &folder) {
     std::vector<std::string> names;
-    WIN32_FIND_DATAA entry;
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &entry);
-    if (search == INVALID_HANDLE_VALUE)
-        return names;
-    do {
+    ForEachEntry((folder + "\\*").c_str(), [&](const WIN32_FIND_DATAA &entry) {
         std::string name = entry.cFileName;
         if (name != "." && name != "..")
             names.push_back(name);
-    } while (FindNextFileA(search, &entry));
-    FindClose(search);
+    });
     std::sort(names.begin(), names.end());
     return names;
 }
 
 void WriteChannelTable(const std::string &folder, const std::vector<TestChannel> &channels) {
-    std::string table;
-    for (const TestChannel &channel : channels) {
-        char record[64] = {};
-        memcpy(record + 8, channel.stationName.data(),
-               std::min<size_t>(channel.stationName.size(), 32));
-        memcpy(record + 40, &channel.mark, 4);
-        table.append(record, sizeof record);
-    }
+    std::string table(channels.size() * sizeof(ChannelRecord), '\0');
+    ByteSink records = MakeByteSink(&table[0], table.size());
+    for (const TestChannel &channel : channels)
+        PutChannelRecord(records, channel.stationName, channel.mark);
     WriteFile(folder + "\\ChTable.dat", table);
 }
 
@@ -273,14 +222,38 @@ std::string BinFolder() {
     return path.substr(0, path.find_last_of('\\'));
 }
 
-ChildProcess::ChildProcess(const std::string &commandLine, const std::string &currentFolder) {
+std::string BinCommand(const std::string &program, const std::string &arguments) {
+    return "\"" + BinFolder() + "\\" + program + "\" " + arguments;
+}
+
+ChildProcess::ChildProcess(const std::string &commandLine, const std::string &currentFolder,
+                           const std::string &outputPath)
+    : outputPath(outputPath) {
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
+    HANDLE output = INVALID_HANDLE_VALUE;
+    if (!outputPath.empty()) {
+        SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+        output = CreateFileA(outputPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                             &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (output == INVALID_HANDLE_VALUE)
+            throw std::runtime_error("cannot write " + outputPath);
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdOutput = output;
+        startup.hStdError = output;
+    }
     std::vector<char> line(commandLine.begin(), commandLine.end());
     line.push_back('\0');
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        currentFolder.empty() ? nullptr : currentFolder.c_str(), &startup, &info))
-        throw std::runtime_error("cannot start " + commandLine);
+    BOOL started =
+        CreateProcessA(nullptr, line.data(), nullptr, nullptr, output != INVALID_HANDLE_VALUE,
+                       output != INVALID_HANDLE_VALUE ? CREATE_NO_WINDOW : 0, nullptr,
+                       currentFolder.empty() ? nullptr : currentFolder.c_str(), &startup, &info);
+    DWORD error = GetLastError();
+    if (output != INVALID_HANDLE_VALUE)
+        CloseHandle(output);
+    if (!started)
+        throw std::runtime_error("cannot start " + commandLine + " (error " +
+                                 std::to_string(error) + ")");
 }
 
 ChildProcess::~ChildProcess() {
@@ -297,48 +270,6 @@ void ChildProcess::Kill() {
 }
 
 long ChildProcess::Wait(DWORD milliseconds) {
-    if (WaitForSingleObject(info.hProcess, milliseconds) != WAIT_OBJECT_0)
-        return -1;
-    DWORD code = 0;
-    GetExitCodeProcess(info.hProcess, &code);
-    return (long)code;
-}
-
-TunerPeer::TunerPeer(const std::string &outputPath, const std::string &arguments)
-    : outputPath(outputPath) {
-    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-    HANDLE output =
-        CreateFileA(outputPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
-                    CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = output;
-    startup.hStdError = output;
-    std::string line = "\"" + BinFolder() + "\\tunerpeer.exe\" " + arguments;
-    BOOL started = output != INVALID_HANDLE_VALUE &&
-                   CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
-                                  nullptr, nullptr, &startup, &info);
-    if (output != INVALID_HANDLE_VALUE)
-        CloseHandle(output);
-    if (!started)
-        throw std::runtime_error("cannot start " + line);
-}
-
-TunerPeer::~TunerPeer() {
-    Kill();
-    CloseHandle(info.hThread);
-    CloseHandle(info.hProcess);
-}
-
-void TunerPeer::Kill() {
-    if (WaitForSingleObject(info.hProcess, 0) == WAIT_TIMEOUT) {
-        TerminateProcess(info.hProcess, 99);
-        WaitForSingleObject(info.hProcess, 5000);
-    }
-}
-
-long TunerPeer::Wait(DWORD milliseconds) {
     DWORD code = 0;
     if (WaitForSingleObject(info.hProcess, milliseconds) != WAIT_OBJECT_0 ||
         !GetExitCodeProcess(info.hProcess, &code))
@@ -346,24 +277,36 @@ long TunerPeer::Wait(DWORD milliseconds) {
     return (long)code;
 }
 
-std::string TunerPeer::Output() const {
-    HANDLE file = CreateFileA(outputPath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return "";
-    std::string content(GetFileSize(file, nullptr), '\0');
-    DWORD done = 0;
-    ReadFile(file, &content[0], (DWORD)content.size(), &done, nullptr);
-    CloseHandle(file);
-    content.resize(done);
-    return content;
+std::string ChildProcess::Output() const {
+    return FileExists(outputPath) ? ReadWholeFile(outputPath) : std::string();
 }
 
-bool TunerPeer::WaitForOutput(const std::string &text, DWORD milliseconds) {
-    for (DWORD start = GetTickCount(); GetTickCount() - start < milliseconds; Sleep(20))
-        if (Output().find(text) != std::string::npos)
-            return true;
-    return false;
+bool ChildProcess::WaitForOutput(const std::string &text, DWORD milliseconds) {
+    return WaitUntil([&] { return Output().find(text) != std::string::npos; }, milliseconds);
+}
+
+bool KillProcessOf(HWND window) {
+    DWORD processId = 0;
+    if (!window || !GetWindowThreadProcessId(window, &processId))
+        return false;
+    HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, processId);
+    if (!process)
+        return false;
+    TerminateProcess(process, 99);
+    WaitForSingleObject(process, 5000);
+    CloseHandle(process);
+    return true;
+}
+
+void CloseReceivers() {
+    for (int i = 0; i < 10; ++i) {
+        HWND receiver = FindWindowA(nullptr, ReceiverTitle);
+        if (!receiver)
+            return;
+        PostMessageA(receiver, WM_CLOSE, 0, 0);
+        if (!WaitForWindowClosed(receiver, 2000))
+            KillProcessOf(receiver);
+    }
 }
 
 namespace {
@@ -409,12 +352,10 @@ WindowSearch Search(DWORD processId, const std::string *title, const char *class
 namespace {
 HWND WaitFor(DWORD processId, const std::string &title, const char *className, bool hiddenToo,
              DWORD milliseconds) {
-    for (DWORD waited = 0;; waited += 50) {
-        HWND found = Search(processId, &title, className, hiddenToo).found;
-        if (found || waited >= milliseconds)
-            return found;
-        Sleep(50);
-    }
+    HWND found = nullptr;
+    WaitUntil([&] { return (found = Search(processId, &title, className, hiddenToo).found); },
+              milliseconds, 50);
+    return found;
 }
 } // namespace
 
@@ -428,12 +369,7 @@ HWND WaitForHiddenWindow(DWORD processId, const std::string &title, DWORD millis
 }
 
 bool WaitForWindowClosed(HWND window, DWORD milliseconds) {
-    for (DWORD waited = 0; IsWindow(window); waited += 20) {
-        if (waited >= milliseconds)
-            return false;
-        Sleep(20);
-    }
-    return true;
+    return WaitUntil([&] { return !IsWindow(window); }, milliseconds);
 }
 
 int CountWindows(DWORD processId, const char *className) {
@@ -451,6 +387,44 @@ std::string WindowText(HWND window) {
     SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, (LPARAM)text, SMTO_ABORTIFHUNG, 2000,
                         nullptr);
     return text;
+}
+
+// Across processes Wine hands list texts over as UTF-16 even to the ANSI
+// messages; they are read as UTF-16 and turned into code page 932 here.
+std::vector<std::string> Items(HWND control) {
+    char className[16] = {};
+    GetClassNameA(control, className, sizeof className);
+    bool list = _stricmp(className, "ListBox") == 0;
+    int count = (int)SendMessageW(control, list ? LB_GETCOUNT : CB_GETCOUNT, 0, 0);
+    std::vector<std::string> items;
+    for (int i = 0; i < count; ++i) {
+        wchar_t wide[128] = {};
+        SendMessageW(control, list ? LB_GETTEXT : CB_GETLBTEXT, i, (LPARAM)wide);
+        char text[256] = {};
+        WideCharToMultiByte(932, 0, wide, -1, text, sizeof text, nullptr, nullptr);
+        items.push_back(text);
+    }
+    return items;
+}
+
+int Selection(HWND control) {
+    char className[16] = {};
+    GetClassNameA(control, className, sizeof className);
+    bool list = _stricmp(className, "ListBox") == 0;
+    return (int)SendMessageA(control, list ? LB_GETCURSEL : CB_GETCURSEL, 0, 0);
+}
+
+std::string Selected(HWND control) {
+    int index = Selection(control);
+    return index < 0 ? "(none)" : Items(control)[index];
+}
+
+bool Enabled(HWND dialog, int id) {
+    return IsWindowEnabled(GetDlgItem(dialog, id)) != FALSE;
+}
+
+bool Ticked(HWND dialog, int id) {
+    return SendMessageA(GetDlgItem(dialog, id), BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
 namespace {
@@ -603,20 +577,24 @@ time_t LocalMoment(int year, int month, int day, int hour, int minute) {
     return LocalMomentOf(fields);
 }
 
-void SetFileTimes(const std::string &path, time_t moment) {
-    auto toFileTime = [](time_t moment) {
-        ULARGE_INTEGER value;
-        value.QuadPart = ((ULONGLONG)moment + 11644473600ULL) * 10000000ULL;
-        FILETIME fileTime = {value.LowPart, value.HighPart};
-        return fileTime;
-    };
-    HANDLE file = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        throw std::runtime_error("cannot set the times of " + path);
-    FILETIME fileTime = toFileTime(moment);
-    BOOL set = SetFileTime(file, &fileTime, nullptr, &fileTime);
-    CloseHandle(file);
-    if (!set)
-        throw std::runtime_error("cannot set the times of " + path);
+std::vector<std::string> LogLines(const std::string &log, const std::string &piece) {
+    std::vector<std::string> lines;
+    std::istringstream in(log);
+    for (std::string line; std::getline(in, line);)
+        if (line.find(piece) != std::string::npos)
+            lines.push_back(line);
+    return lines;
+}
+
+std::string InOrder(const std::string &log, const std::vector<std::string> &pieces) {
+    std::istringstream in(log);
+    std::string line;
+    for (const std::string &piece : pieces) {
+        bool found = false;
+        while (!found && std::getline(in, line))
+            found = line.find(piece) != std::string::npos;
+        if (!found)
+            return "not found in order: \"" + piece + "\" in\n" + log;
+    }
+    return "";
 }

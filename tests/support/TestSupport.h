@@ -1,6 +1,9 @@
 // Helpers for tests that run under Wine against the real registry, real
-// files, real processes and real windows of the test prefix.
+// files, real processes and real windows of the test prefix. What an
+// installation holds (registry values, day sets, the schedule, the guide
+// data) comes from the package's recipe, InstallationRecipe.h.
 #pragma once
+#include "InstallationRecipe.h"
 #include <windows.h>
 #include <atomic>
 #include <cstdint>
@@ -9,33 +12,14 @@
 #include <string>
 #include <vector>
 
-// Registry locations that the installation writes and the program reads.
-extern const char AdamsKeyPath[];   // HKCU, "Adams-E"
-extern const char ChannelKeyPath[]; // HKLM, "Install Path"
-extern const char EpgKeyPath[];     // HKLM, "EPG Temp" and "EPG data"
-// HKCU: the stand-ins' settings and switches, one subkey each (Rivolink,
-// Wakeplan, DataCast).
-extern const char StandInsKeyPath[];
-
-// On 64-bit Windows HKLM\Software has two views: a 32-bit program reads the
-// 32-bit one (Wow6432Node), where the package's 32-bit installer writes, and
-// a 64-bit program the 64-bit one. The helpers below write and delete in the
-// test's own view unless told otherwise; a test is built for the same
-// target as the program it runs, so that is the program's view. The other
-// view is the one the program under test does not read.
-extern const REGSAM OtherRegistryView;
-
-void SetRegistryText(HKEY root, const char *keyPath, const char *valueName, const std::string &text,
-                     REGSAM view = 0);
-// Stores bytes exactly as given (no terminator added).
-void SetRegistryBytes(HKEY root, const char *keyPath, const char *valueName, const void *data,
-                      DWORD size, DWORD type = REG_SZ, REGSAM view = 0);
-void DeleteRegistryTree(HKEY root, const char *keyPath, REGSAM view = 0);
-// Removes every registry location above in both views, the stand-ins'
-// settings included, so that no switch or storage folder is left over for
-// the next test.
-// A test that wants a stand-in setting sets it after this.
-void ClearInstallationRegistry();
+// Waits until done() holds, trying it every step milliseconds (at least
+// once); false when the time is up first.
+template <typename Done> bool WaitUntil(Done done, DWORD milliseconds, DWORD step = 20) {
+    for (DWORD start = GetTickCount(); !done(); Sleep(step))
+        if (GetTickCount() - start >= milliseconds)
+            return false;
+    return true;
+}
 
 // A fresh, empty folder for one test, removed with everything in it at the end.
 class TempFolder {
@@ -64,10 +48,12 @@ std::wstring Wide(const std::string &text);
 // when no link could be made.
 bool MakeFolderLink(const std::string &link, const std::string &target);
 void RemoveFolderLink(const std::string &link);
-void WriteFile(const std::string &path, const std::string &content);
+// The whole file; a file that others write is read with their sharing.
 std::string ReadWholeFile(const std::string &path);
 bool FileExists(const std::string &path);
 bool FolderExists(const std::string &path);
+// Whether the file was last written on today's local date.
+bool WrittenToday(const std::string &path);
 // Names of the entries of a folder, "." and ".." left out, sorted.
 std::vector<std::string> ListFolder(const std::string &folder);
 
@@ -93,18 +79,20 @@ private:
 
 // A local calendar moment as the clock gives it.
 time_t LocalMoment(int year, int month, int day, int hour = 12, int minute = 0);
-// Dates a file: its creation and last-write times. Wine reports a file's
-// creation time from its last-write time, so the two are set together.
-void SetFileTimes(const std::string &path, time_t moment);
 
 // The folder of the test program: the program and the tools lie beside it.
 std::string BinFolder();
+// The command line of a program beside the test.
+std::string BinCommand(const std::string &program, const std::string &arguments = "");
 
-// A program started for a test; killed at the end if still running.
+// A program started for a test; killed at the end if still running. Its
+// output, when asked for, goes to a file, not a pipe: a pipe could be kept
+// open by the desktop process that the first window of the prefix starts.
 class ChildProcess {
 public:
     // Started in currentFolder, or in the test's own current folder.
-    explicit ChildProcess(const std::string &commandLine, const std::string &currentFolder = "");
+    explicit ChildProcess(const std::string &commandLine, const std::string &currentFolder = "",
+                          const std::string &outputPath = "");
     ~ChildProcess();
     ChildProcess(const ChildProcess &) = delete;
     ChildProcess &operator=(const ChildProcess &) = delete;
@@ -113,24 +101,7 @@ public:
     DWORD Id() const { return info.dwProcessId; }
     // Ends it at once, as a power cut or the task manager would.
     void Kill();
-
-private:
-    PROCESS_INFORMATION info = {};
-};
-
-// tunerpeer.exe (beside the test) with its output in a file; killed at the
-// end if still running. A file, not a pipe: a pipe could be kept open by the
-// desktop process that the first window of the prefix starts.
-class TunerPeer {
-public:
-    TunerPeer(const std::string &outputPath, const std::string &arguments);
-    ~TunerPeer();
-    TunerPeer(const TunerPeer &) = delete;
-    TunerPeer &operator=(const TunerPeer &) = delete;
-    void Kill();
-    DWORD Id() const { return info.dwProcessId; }
-    // The exit code, or -1 when the process has not ended within the time.
-    long Wait(DWORD milliseconds);
+    // What it has written so far.
     std::string Output() const;
     bool WaitForOutput(const std::string &text, DWORD milliseconds = 10000);
 
@@ -138,6 +109,20 @@ private:
     std::string outputPath;
     PROCESS_INFORMATION info = {};
 };
+
+// tunerpeer.exe (beside the test), its output in a file.
+class TunerPeer : public ChildProcess {
+public:
+    TunerPeer(const std::string &outputPath, const std::string &arguments)
+        : ChildProcess(BinCommand("tunerpeer.exe", arguments), "", outputPath) {}
+};
+
+// Ends the process of a window at once, as a power cut would; false when
+// there is no such process.
+bool KillProcessOf(HWND window);
+// Closes every receiver that runs; one that hangs is ended. A receiver left
+// by a program that was killed would take the next run's messages.
+void CloseReceivers();
 
 // Waits for a top-level window of the process with this title (and class, if given).
 HWND WaitForWindow(DWORD processId, const std::string &title, const char *className = nullptr,
@@ -151,6 +136,14 @@ int CountWindows(DWORD processId, const char *className);
 // The process's visible top-level windows with this class.
 std::vector<HWND> VisibleWindows(DWORD processId, const char *className);
 std::string WindowText(HWND window);
+// The items of a list box or combo box, in order, of this process or another.
+std::vector<std::string> Items(HWND control);
+// The selected item's index (-1 for none), and its text, or "(none)".
+int Selection(HWND control);
+std::string Selected(HWND control);
+// Whether a control is enabled / a button ticked.
+bool Enabled(HWND dialog, int id);
+bool Ticked(HWND dialog, int id);
 
 // What a message box shows: its caption, its text and its icon.
 struct MessageBoxView {
@@ -205,3 +198,9 @@ private:
 void ClickButton(HWND window, int id);
 // Runs the message queue for a while (for in-process windows).
 void PumpMessages(DWORD milliseconds);
+
+// The lines of a log that contain the piece.
+std::vector<std::string> LogLines(const std::string &log, const std::string &piece);
+// Empty when each piece appears in a line of the log after the line of the
+// piece before it; otherwise what was missing, with the log.
+std::string InOrder(const std::string &log, const std::vector<std::string> &pieces);

@@ -11,8 +11,8 @@ class ConflictWatchTest : public ::testing::Test {
 protected:
     void SetUp() override { acquire = AcquireContext{}; }
     void Open(const std::string &title) {
-        windows.push_back(std::make_unique<ChildProcess>(
-            "\"" + BinFolder() + "\\openwindow.exe\" \"" + title + "\" 60"));
+        windows.push_back(
+            std::make_unique<ChildProcess>(BinCommand("openwindow.exe", "\"" + title + "\" 60")));
         ASSERT_NE(nullptr, WaitForWindow(windows.back()->Id(), title));
     }
     std::vector<std::unique_ptr<ChildProcess>> windows;

@@ -2,6 +2,7 @@
 #include "AcquireContext.h"
 #include "PartsDialog.h"
 #include "Reception.h"
+#include "Switches.h"
 #include "TestSupport.h"
 #include "resource.h"
 #include <gtest/gtest.h>
@@ -9,13 +10,6 @@
 namespace {
 
 constexpr int32_t Untouched = 12345; // a lastResult that no library call gives
-
-int CountLines(const std::string &log, const std::string &piece) {
-    int count = 0;
-    for (size_t at = log.find(piece); at != std::string::npos; at = log.find(piece, at + 1))
-        ++count;
-    return count;
-}
 
 class ReceptionTest : public ::testing::Test {
 protected:
@@ -47,10 +41,6 @@ protected:
         request.answer = 99;
         TunerCallback(RvlEventRequest, (UINT_PTR)&request, 0);
         return request;
-    }
-    void SetSwitch(const char *name, DWORD value) {
-        SetRegistryBytes(HKEY_CURRENT_USER, "Software\\PackageStandIns\\Rivolink", name, &value,
-                         sizeof value, REG_DWORD);
     }
     HANDLE resource = nullptr;
 };
@@ -102,8 +92,7 @@ TEST_F(ReceptionTest, RequestsAreAnsweredByTheirLevelAndOnlyANewAskerTakesTheTun
     // withdrawn, twice, before the one notice, which names the second asker.
     ASSERT_EQ(RvlOk, RVL_OpenEx(TunerCallback, RvlOpenNotify, &acquire.callbackHandle, &dialog));
     TempFolder logs("reception-log");
-    SetRegistryText(HKEY_CURRENT_USER, "Software\\PackageStandIns\\Rivolink", "Log",
-                    logs / "tuner.log");
+    SetRegistryText(HKEY_CURRENT_USER, RivolinkKeyPath, "Log", logs / "tuner.log");
     const std::string log = logs / "tuner.log";
     std::string logAtNotice = "(no notice)";
     {
@@ -112,13 +101,14 @@ TEST_F(ReceptionTest, RequestsAreAnsweredByTheirLevelAndOnlyANewAskerTakesTheTun
         dialog.YieldAfterRequest();
         EXPECT_EQ(1, watch.Count());
     }
-    EXPECT_EQ(2, CountLines(logAtNotice, "RVL_CallBackClose "));
-    EXPECT_EQ(0, CountLines(logAtNotice, "RVL_CloseResource")); // closed by the callback already
+    EXPECT_EQ(2u, LogLines(logAtNotice, "RVL_CallBackClose ").size());
+    EXPECT_EQ(0u,
+              LogLines(logAtNotice, "RVL_CloseResource").size()); // closed by the callback already
     ASSERT_NE(nullptr, dialog.noticeDialog);
     EXPECT_EQ("Viewer B", WindowText(GetDlgItem(dialog.noticeDialog->m_hWnd, IDC_NOTICE_NAME)));
     EXPECT_EQ(0u, acquire.tunerHeld);
     EXPECT_EQ(0u, acquire.callbackEvent);
-    DeleteRegistryTree(HKEY_CURRENT_USER, "Software\\PackageStandIns\\Rivolink");
+    DeleteRegistryTree(HKEY_CURRENT_USER, RivolinkKeyPath);
 
     // With the tuner not held: remembered, nothing closed, the event left alone.
     acquire.lastResult = Untouched;
@@ -172,15 +162,15 @@ TEST_F(ReceptionTest, FailuresOfTheLibraryStopTheOpeningWithoutAMessage) {
     // Registration refused: nothing further, no message.
     DialogWatch messages(true);
     acquire.status = StatusNoData;
-    SetSwitch("FailOpenEx", 1);
+    SetSwitch(RivolinkKeyPath, "FailOpenEx", 1);
     dialog.OpenTuner();
     EXPECT_EQ(RvlErrorInjected, acquire.lastResult);
     EXPECT_EQ(0u, acquire.conflictFound);
     EXPECT_EQ(0u, acquire.tunerHeld);
 
     // The resource refused: counted as a conflict, the registration withdrawn.
-    SetSwitch("FailOpenEx", 0);
-    SetSwitch("FailOpenResource", 1);
+    SetSwitch(RivolinkKeyPath, "FailOpenEx", 0);
+    SetSwitch(RivolinkKeyPath, "FailOpenResource", 1);
     dialog.OpenTuner();
     EXPECT_EQ(1u, acquire.conflictFound);
     EXPECT_EQ(0u, acquire.tunerHeld);
@@ -194,7 +184,7 @@ TEST_F(ReceptionTest, ReleasingStopsTheReceiverAndGivesTheTunerBackOnlyOnce) {
     ASSERT_EQ(0, RVL_OpenEx(TunerCallback, RvlOpenNotify, &acquire.callbackHandle, &dialog));
     HoldTuner();
     // A window that takes the receiver's place: the stop messages close it.
-    ChildProcess receiver("\"" + BinFolder() + "\\openwindow.exe\" \"Receiver\" 60");
+    ChildProcess receiver(BinCommand("openwindow.exe", "\"Receiver\" 60"));
     dialog.receiverWindow = WaitForWindow(receiver.Id(), "Receiver");
     ASSERT_NE(nullptr, dialog.receiverWindow);
     acquire.receiverRunning = 1;

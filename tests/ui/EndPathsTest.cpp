@@ -14,13 +14,11 @@ protected:
     void SetUp() override {
         DialogFixture::SetUp();
         acquire.adamsChannel = 6;
-        DWORD slow = 600000; // the receiver sends nothing while a case runs
-        SetRegistryBytes(HKEY_CURRENT_USER, "Software\\PackageStandIns\\DataCast",
-                         "StepMilliseconds", &slow, sizeof slow, REG_DWORD);
+        // The receiver sends nothing while a case runs.
+        SetSwitch(DataCastKeyPath, "StepMilliseconds", 600000);
     }
     void TearDown() override {
-        if (HWND receiver = FindWindowA(nullptr, "DataCast - NORVELL"))
-            SendMessageA(receiver, WM_CLOSE, 0, 0);
+        CloseReceivers();
         DialogFixture::TearDown();
     }
     bool TunerIsFree() {
@@ -89,7 +87,7 @@ TEST_F(EndPathsTest, AnAutomaticRunEndsThirtyMinutesAfterItsStartByTheTickCountA
     EXPECT_EQ(0u, acquire.tunerHeld);
     EXPECT_EQ(0u, acquire.receiverRunning);
     EXPECT_TRUE(TunerIsFree());
-    EXPECT_EQ(nullptr, FindWindowA(nullptr, "DataCast - NORVELL"));
+    EXPECT_EQ(nullptr, FindWindowA(nullptr, ReceiverTitle));
     // Today's data never came: the next start is today, 10 March 2027, a Wednesday.
     ScheduleRecord stored = StoredRecord();
     EXPECT_EQ((std::vector<uint16_t>{2027, 3, 4, 10, 0, 0, 0, 0}),
@@ -130,7 +128,7 @@ TEST_F(EndPathsTest, AFailureThatNothingExpectedEndsTheRunWithTheTunerGivenBack)
         EXPECT_FALSE(IsWindow(run.m_hWnd));
         EXPECT_EQ(0u, acquire.tunerHeld);
         EXPECT_TRUE(TunerIsFree());
-        EXPECT_EQ(nullptr, FindWindowA(nullptr, "DataCast - NORVELL"));
+        EXPECT_EQ(nullptr, FindWindowA(nullptr, ReceiverTitle));
         std::vector<MessageBoxView> seen = user.Seen();
         if (automatic) {
             EXPECT_TRUE(seen.empty());

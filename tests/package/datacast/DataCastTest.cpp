@@ -1,13 +1,10 @@
 #include "ReceivedCheck.h"
-#include "LocalTime.h"
 #include "TestSupport.h"
 #include <gtest/gtest.h>
 #include <cstdio>
 #include <ctime>
 
 namespace {
-const char ReceiverTitle[] = "DataCast - NORVELL";
-const char ReceiverKey[] = "Software\\PackageStandIns\\DataCast";
 constexpr UINT StartMessage = 1827;
 constexpr UINT StopMessage = 1826;
 
@@ -21,26 +18,14 @@ HWND WaitForReceiver(DWORD processId) {
 }
 
 bool WaitForFile(const std::string &path, DWORD milliseconds) {
-    for (DWORD waited = 0; !FileExists(path); waited += 20) {
-        if (waited >= milliseconds)
-            return false;
-        Sleep(20);
-    }
-    return true;
+    return WaitUntil([&] { return FileExists(path); }, milliseconds);
 }
 
 // "MMDD" of today and the seven following days, by the local calendar.
 std::vector<std::string> WeekDateFields() {
     std::vector<std::string> fields;
-    time_t now = time(nullptr);
-    for (int d = 0; d < 8; ++d) {
-        time_t day = now + d * 86400;
-        char field[8];
-        tm local;
-        LocalFields(day, local);
-        strftime(field, sizeof field, "%m%d", &local);
-        fields.push_back(field);
-    }
+    for (int d = 0; d < 8; ++d)
+        fields.push_back(DateField(d));
     return fields;
 }
 
@@ -54,19 +39,6 @@ std::vector<std::string> ExpectedAdamsFiles() {
     return names;
 }
 
-bool ModifiedToday(const std::string &path) {
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
-        return false;
-    FILETIME local;
-    SYSTEMTIME modified, today;
-    FileTimeToLocalFileTime(&data.ftLastWriteTime, &local);
-    FileTimeToSystemTime(&local, &modified);
-    GetLocalTime(&today);
-    return modified.wYear == today.wYear && modified.wMonth == today.wMonth &&
-           modified.wDay == today.wDay;
-}
-
 class Receiver : public ::testing::Test {
 protected:
     TempFolder adams{"adams"};
@@ -75,7 +47,7 @@ protected:
 
     void SetUp() override {
         ClearInstallationRegistry();
-        DeleteRegistryTree(HKEY_CURRENT_USER, ReceiverKey);
+        DeleteRegistryTree(HKEY_CURRENT_USER, DataCastKeyPath);
         SetRegistryText(HKEY_CURRENT_USER, AdamsKeyPath, "Adams-E", adams.Path());
         SetRegistryText(HKEY_LOCAL_MACHINE, EpgKeyPath, "EPG data", epgData.Path());
         WriteFile(feedFolder / "feed.txt", "# two stations, three windows\r\n"
@@ -84,17 +56,16 @@ protected:
                                            "window 06:02 06:12\r\n"
                                            "window 12:32 12:42\r\n"
                                            "window 23:02 23:12\r\n");
-        SetRegistryText(HKEY_CURRENT_USER, ReceiverKey, "FeedFile", feedFolder / "feed.txt");
+        SetRegistryText(HKEY_CURRENT_USER, DataCastKeyPath, "FeedFile", feedFolder / "feed.txt");
         SetPace(20);
     }
     void TearDown() override {
         ClearInstallationRegistry();
-        DeleteRegistryTree(HKEY_CURRENT_USER, ReceiverKey);
+        DeleteRegistryTree(HKEY_CURRENT_USER, DataCastKeyPath);
     }
 
     void SetPace(DWORD milliseconds) {
-        SetRegistryBytes(HKEY_CURRENT_USER, ReceiverKey, "StepMilliseconds", &milliseconds,
-                         sizeof milliseconds, REG_DWORD);
+        SetSwitch(DataCastKeyPath, "StepMilliseconds", milliseconds);
     }
     std::string Marker() const { return epgData / "Ep000001.tct"; }
     static std::string Command() { return BinFolder() + "\\DataCast.exe /AdamsCtl"; }
@@ -114,7 +85,7 @@ TEST_F(Receiver, WritesACompleteDecodableWeekOnTheStartMessage) {
 
     EXPECT_EQ(0, Send(window, StartMessage));
     ASSERT_TRUE(WaitForFile(Marker(), 10000));
-    EXPECT_TRUE(ModifiedToday(Marker()));
+    EXPECT_TRUE(WrittenToday(Marker()));
     EXPECT_EQ(ExpectedAdamsFiles(), ListFolder(adams.Path()));
 
     std::string schedule;
@@ -164,7 +135,7 @@ TEST_F(Receiver, StopMessageStopsTheWritingAndTheNextStartBeginsAfresh) {
 
 TEST_F(Receiver, CloseMessageEndsTheReceiverEvenWhileReceiving) {
     SetPace(500);
-    SetRegistryText(HKEY_CURRENT_USER, ReceiverKey, "Log", feedFolder / "receiver.log");
+    SetRegistryText(HKEY_CURRENT_USER, DataCastKeyPath, "Log", feedFolder / "receiver.log");
     ChildProcess receiver(Command());
     HWND window = WaitForReceiver(receiver.Id());
     ASSERT_NE(nullptr, window);
@@ -201,14 +172,14 @@ TEST_F(Receiver, WithoutItsFoldersOrAFeedNothingIsReceived) {
     SetRegistryText(HKEY_LOCAL_MACHINE, EpgKeyPath, "EPG data", epgData.Path());
     WriteFile(feedFolder / "feed.txt", "station TOOLONG name\r\n");
     EXPECT_EQ(1, Send(window, StartMessage));
-    SetRegistryText(HKEY_CURRENT_USER, ReceiverKey, "FeedFile", feedFolder / "missing.txt");
+    SetRegistryText(HKEY_CURRENT_USER, DataCastKeyPath, "FeedFile", feedFolder / "missing.txt");
     EXPECT_EQ(1, Send(window, StartMessage));
     Sleep(200);
     EXPECT_TRUE(ListFolder(adams.Path()).empty());
     EXPECT_TRUE(ListFolder(epgData.Path()).empty());
 
     // Without a feed file the built-in feed is received.
-    DeleteRegistryTree(HKEY_CURRENT_USER, ReceiverKey);
+    DeleteRegistryTree(HKEY_CURRENT_USER, DataCastKeyPath);
     SetPace(20);
     EXPECT_EQ(0, Send(window, StartMessage));
     ASSERT_TRUE(WaitForFile(Marker(), 10000));
@@ -218,7 +189,7 @@ TEST_F(Receiver, WithoutItsFoldersOrAFeedNothingIsReceived) {
 TEST_F(Receiver, AFileThatStaysHeldEndsTheReceptionWithoutMarkingItComplete) {
     std::string held = adams / ("TSTA" + WeekDateFields()[3] + ".ep1");
     WriteFile(held, "held by a reader");
-    SetRegistryText(HKEY_CURRENT_USER, ReceiverKey, "Log", feedFolder / "receiver.log");
+    SetRegistryText(HKEY_CURRENT_USER, DataCastKeyPath, "Log", feedFolder / "receiver.log");
     auto notedSteps = [&] {
         std::string log = ReadWholeFile(feedFolder / "receiver.log"), steps;
         for (size_t at = log.find("note step "); at != std::string::npos;

@@ -1,22 +1,13 @@
 #include "ReceivedCheck.h"
-#include "ReceivedEncoder.h"
+#include "SampleContent.h"
 #include "TestSupport.h"
 #include <gtest/gtest.h>
-#include <random>
 
 namespace {
 const ReceivedKind scrambledKinds[] = {KindEpt, KindEp1, KindEp2, KindKct, KindPtt};
 
 size_t HeaderFor(ReceivedKind kind) {
     return kind <= KindEp2 ? DayFileHeader : OtherFileHeader;
-}
-
-std::string RandomBytes(size_t size, unsigned seed) {
-    std::mt19937 random(seed);
-    std::string bytes(size, '\0');
-    for (char &c : bytes)
-        c = (char)(random() & 0xFF);
-    return bytes;
 }
 
 // Random content whose encoded body is exactly bodySize bytes long.
@@ -88,6 +79,14 @@ TEST(Encoder, ContentThatShrinksFarStillFitsTheReadersBuffer) {
     EXPECT_EQ(content, decoded);
 }
 
+TEST(Encoder, TheNamingDayContentHoldsTheNamesLengthAtElevenAndAtMost255Bytes) {
+    EXPECT_EQ(std::string(11, 'h') + "\x05"
+                                     "Alpha\r\nlist",
+              NamingDayContent("Alpha", "\r\nlist"));
+    std::string longest = NamingDayContent(std::string(300, 'n'), "", "PREF1228yy.");
+    EXPECT_EQ("PREF1228yy.\xFF" + std::string(255, 'n'), longest);
+}
+
 TEST(Encoder, KindsAreToldByTheirExtension) {
     EXPECT_EQ(KindEp1, KindOfFileName("C:\\ADAMS\\NHKG1208.ep1"));
     EXPECT_EQ(KindEp1, KindOfFileName("C:\\ADAMS\\X.EP1"));
@@ -106,7 +105,7 @@ TEST(Encoder, ToolMakesAReceivedFileOfTheKindItsNameGives) {
     TempFolder folder("epgencode");
     std::string content = "0602061\n" + RandomBytes(3000, 5);
     WriteFile(folder / "plain.bin", content);
-    std::string tool = BinFolder() + "\\epgencode.exe ";
+    std::string tool = BinCommand("epgencode.exe");
     ChildProcess encode(tool + folder / "plain.bin" + " " + folder / "NHKG1208.ep2");
     ASSERT_EQ(0, encode.Wait(10000));
     std::string decoded;

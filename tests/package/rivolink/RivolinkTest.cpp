@@ -1,6 +1,7 @@
 // The tuner access library with real second processes (tunerpeer.exe)
 // competing with the test process for the one tuner.
 #include "Rivolink.h"
+#include "Switches.h"
 #include "TestSupport.h"
 #include <gtest/gtest.h>
 #include <algorithm>
@@ -14,34 +15,6 @@ namespace {
 const std::string OwnerName = "EPGデータ管理プログラム";
 // The trail byte of 表 is a backslash (0x5C); a cut must not split it off.
 const std::string ViewerName = "表示テレビ";
-const char SwitchKeyPath[] = "Software\\PackageStandIns\\Rivolink";
-
-void SetSwitch(const char *name, DWORD value) {
-    HKEY key;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, SwitchKeyPath, 0, nullptr, 0,
-                                             KEY_SET_VALUE, nullptr, &key, nullptr));
-    RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE *>(&value), sizeof value);
-    RegCloseKey(key);
-}
-
-int Count(const std::string &text, const std::string &part) {
-    int count = 0;
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
-        ++count;
-    return count;
-}
-
-// A log's lines, each without its line feed.
-std::vector<std::string> Lines(const std::string &text) {
-    std::vector<std::string> lines;
-    for (size_t at = 0, end; at < text.size(); at = end + 1) {
-        end = text.find('\n', at);
-        if (end == std::string::npos)
-            end = text.size();
-        lines.push_back(text.substr(at, end - at));
-    }
-    return lines;
-}
 
 // How a log line of this process and thread begins.
 std::string LinePrefix(DWORD processId, DWORD threadId = GetCurrentThreadId()) {
@@ -143,8 +116,8 @@ struct HolderThread {
 
 class TunerTest : public ::testing::Test {
 protected:
-    void SetUp() override { DeleteRegistryTree(HKEY_CURRENT_USER, SwitchKeyPath); }
-    void TearDown() override { DeleteRegistryTree(HKEY_CURRENT_USER, SwitchKeyPath); }
+    void SetUp() override { DeleteRegistryTree(HKEY_CURRENT_USER, RivolinkKeyPath); }
+    void TearDown() override { DeleteRegistryTree(HKEY_CURRENT_USER, RivolinkKeyPath); }
     TempFolder folder{"rivolink"};
 };
 
@@ -182,7 +155,7 @@ TEST_F(TunerTest, FreeTunerIsGrantedAndOnlyItsHolderTunesIt) {
 }
 
 TEST_F(TunerTest, HolderThatRefusesKeepsTheTunerAndTheAskerGetsItsName) {
-    SetRegistryText(HKEY_CURRENT_USER, SwitchKeyPath, "Log", folder / "tuner.log");
+    SetRegistryText(HKEY_CURRENT_USER, RivolinkKeyPath, "Log", folder / "tuner.log");
     TunerPeer holder(folder / "holder.txt", "hold " + ViewerName + " --answer no");
     ASSERT_TRUE(holder.WaitForOutput("holding"));
 
@@ -210,12 +183,13 @@ TEST_F(TunerTest, HolderThatRefusesKeepsTheTunerAndTheAskerGetsItsName) {
 
     EXPECT_EQ(RvlErrorNotHolder, RVL_SetChannel(1));
     std::string output = holder.Output();
-    EXPECT_EQ(3, Count(output, "request from " + OwnerName + " level 1, same thread")) << output;
-    EXPECT_EQ(3, Count(output, "refused"));
+    EXPECT_EQ(3u, LogLines(output, "request from " + OwnerName + " level 1, same thread").size())
+        << output;
+    EXPECT_EQ(3u, LogLines(output, "refused").size());
 
     // Both processes wrote to the one log, whole lines each. The holder's
     // callback answered on the thread that registered it.
-    std::vector<std::string> lines = Lines(ReadWholeFile(folder / "tuner.log"));
+    std::vector<std::string> lines = LogLines(ReadWholeFile(folder / "tuner.log"), "");
     std::string holderPrefix;
     int answered = 0;
     for (const std::string &line : lines) {
@@ -293,10 +267,11 @@ TEST_F(TunerTest, RegistrationEventComesOnceAndBeforeARequestThatFoundTheHolderB
     size_t registered = output.find("event 7 handle 0x43");
     ASSERT_NE(std::string::npos, registered) << output;
     EXPECT_LT(registered, output.find("request from")) << output;
-    EXPECT_EQ(1, Count(output, "event 7")) << output;
+    EXPECT_EQ(1u, LogLines(output, "event 7").size()) << output;
     std::string line = output.substr(registered, output.find('\n', registered) - registered);
     EXPECT_NE(std::string::npos, line.find("same thread")) << line;
-    EXPECT_EQ(2, Count(output, "request from " + OwnerName + " level 1, same thread")) << output;
+    EXPECT_EQ(2u, LogLines(output, "request from " + OwnerName + " level 1, same thread").size())
+        << output;
 }
 
 TEST_F(TunerTest, StatusShowsTheHolderItsChannelAndItsRegistrationUntilItEnds) {
@@ -363,7 +338,7 @@ TEST_F(TunerTest, HolderThatDoesNotAnswerInTimeKeepsTheTuner) {
     TunerPeer holder(folder / "holder.txt", "hold Slow --answer late");
     ASSERT_TRUE(holder.WaitForOutput("holding"));
 
-    SetSwitch("AnswerTimeout", 300);
+    SetSwitch(RivolinkKeyPath, "AnswerTimeout", 300);
     DWORD start = GetTickCount();
     Reply late = AskForTuner();
     EXPECT_LT(GetTickCount() - start, 1500u);
@@ -372,7 +347,7 @@ TEST_F(TunerTest, HolderThatDoesNotAnswerInTimeKeepsTheTuner) {
     EXPECT_EQ("Slow", late.name);
 
     // Its late answer finds nobody waiting; given the time, it refuses as usual.
-    SetSwitch("AnswerTimeout", 8000);
+    SetSwitch(RivolinkKeyPath, "AnswerTimeout", 8000);
     Reply refused = AskForTuner();
     EXPECT_EQ(RvlOk, refused.result);
     EXPECT_EQ(0u, refused.granted);
@@ -428,29 +403,29 @@ TEST_F(TunerTest, BadArgumentsAreRefusedAndLeaveTheTunerFree) {
 TEST_F(TunerTest, EachFaultSwitchFailsItsCall) {
     Recorder recorder;
     HANDLE callbackHandle = reinterpret_cast<HANDLE>(1);
-    SetSwitch("FailOpenEx", 1);
+    SetSwitch(RivolinkKeyPath, "FailOpenEx", 1);
     EXPECT_EQ(RvlErrorInjected, RVL_OpenEx(Record, RvlOpenNotify, &callbackHandle, &recorder));
     EXPECT_EQ(nullptr, callbackHandle);
-    SetSwitch("FailOpenEx", 0);
+    SetSwitch(RivolinkKeyPath, "FailOpenEx", 0);
     EXPECT_EQ(RvlOk, RVL_OpenEx(Record, RvlOpenNotify, &callbackHandle, &recorder));
     PumpMessages(200);
     EXPECT_EQ(std::vector<DWORD>{RvlEventRegistered}, recorder.events);
 
-    SetSwitch("FailOpenResource", 1);
+    SetSwitch(RivolinkKeyPath, "FailOpenResource", 1);
     Reply failed = AskForTuner();
     EXPECT_EQ(RvlErrorInjected, failed.result);
     EXPECT_EQ(0u, failed.granted);
     EXPECT_EQ(nullptr, failed.handle);
-    SetSwitch("FailOpenResource", 0);
+    SetSwitch(RivolinkKeyPath, "FailOpenResource", 0);
     Reply mine = AskForTuner();
     ASSERT_EQ(1u, mine.granted);
 
-    SetSwitch("FailSetChannel", 1);
+    SetSwitch(RivolinkKeyPath, "FailSetChannel", 1);
     EXPECT_EQ(RvlErrorInjected, RVL_SetChannel(4));
     DWORD signal = 99;
     EXPECT_EQ(RvlOk, RVL_GetSignalStatus(&signal));
     EXPECT_EQ(0u, signal & RvlSignalTuned);
-    DeleteRegistryTree(HKEY_CURRENT_USER, SwitchKeyPath);
+    DeleteRegistryTree(HKEY_CURRENT_USER, RivolinkKeyPath);
     EXPECT_EQ(RvlOk, RVL_SetChannel(4));
 }
 

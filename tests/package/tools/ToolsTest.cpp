@@ -1,13 +1,11 @@
 #include "ChannelTable.h"
+#include "ReceivedCheck.h"
+#include "Registry.h"
 #include "TestSupport.h"
 #include <gtest/gtest.h>
 #include <cstring>
 
 namespace {
-std::string Tool(const char *name) {
-    return BinFolder() + "\\" + name + " ";
-}
-
 ChannelRecord RecordAt(const std::string &table, int channel) {
     ChannelRecord record;
     memcpy(&record, table.data() + (channel - 1) * sizeof record, sizeof record);
@@ -17,7 +15,7 @@ ChannelRecord RecordAt(const std::string &table, int channel) {
 
 TEST(OpenWindow, ShowsItsTitleForTheGivenTimeThenEnds) {
     const std::string title = "ADAMSステーション";
-    ChildProcess peer(Tool("openwindow.exe") + "\"" + title + "\" 2");
+    ChildProcess peer(BinCommand("openwindow.exe") + "\"" + title + "\" 2");
     HWND window = WaitForWindow(peer.Id(), title);
     ASSERT_NE(nullptr, window);
     EXPECT_EQ(window, FindWindowA(nullptr, title.c_str()));
@@ -25,14 +23,14 @@ TEST(OpenWindow, ShowsItsTitleForTheGivenTimeThenEnds) {
     EXPECT_EQ(0, peer.Wait(5000));
     EXPECT_EQ(nullptr, FindWindowA(nullptr, title.c_str()));
 
-    ChildProcess closed(Tool("openwindow.exe") + "\"MGI PURE DIVA\" 600");
+    ChildProcess closed(BinCommand("openwindow.exe") + "\"MGI PURE DIVA\" 600");
     window = WaitForWindow(closed.Id(), "MGI PURE DIVA");
     ASSERT_NE(nullptr, window);
     PostMessageA(window, WM_CLOSE, 0, 0);
     EXPECT_EQ(0, closed.Wait(5000));
 
     for (const char *wrong : {"title", "title 0", "title 86401", "title 5s", "\"\" 5"}) {
-        ChildProcess refused(Tool("openwindow.exe") + wrong);
+        ChildProcess refused(BinCommand("openwindow.exe") + wrong);
         EXPECT_EQ(2, refused.Wait(5000)) << wrong;
     }
 }
@@ -42,7 +40,8 @@ protected:
     TempFolder folder{"channels"};
     void TearDown() override { ClearInstallationRegistry(); }
     long Run(const std::string &arguments) {
-        ChildProcess writer(Tool("writechannels.exe") + "\"" + folder.Path() + "\" " + arguments);
+        ChildProcess writer(BinCommand("writechannels.exe") + "\"" + folder.Path() + "\" " +
+                            arguments);
         return writer.Wait(10000);
     }
 };
@@ -81,6 +80,45 @@ TEST_F(WriteChannels, AWrongCommandLineWritesNothing) {
         EXPECT_EQ(2, Run(wrong)) << wrong;
         EXPECT_FALSE(FileExists(folder / "ChTable.dat")) << wrong;
     }
-    ChildProcess noFolder(Tool("writechannels.exe") + "C:\\no-such-folder\\x 1 A");
+    ChildProcess noFolder(BinCommand("writechannels.exe") + "C:\\no-such-folder\\x 1 A");
     EXPECT_EQ(1, noFolder.Wait(10000));
+}
+
+// The demo's installation: the program's copy, the installer's values as
+// the program reads them, the stand-ins' settings, and day sets by their day.
+TEST(MakeInstall, InstallsThePackageAndWritesDaySetsOfTheDaysGiven) {
+    TempFolder root("makeinstall");
+    ClearInstallationRegistry();
+    auto run = [](const std::string &arguments) {
+        return ChildProcess(BinCommand("makeinstall.exe", arguments)).Wait(10000);
+    };
+    ASSERT_EQ(0, run("package --program \"" + root / "program" + "\" --adams \"" + root.Path() +
+                     "\" --channels C:\\channels --epg-data C:\\data --epg-temp C:\\temp "
+                     "--logs C:\\logs"));
+    EXPECT_EQ(
+        (std::vector<std::string>{"DataCast.exe", "Pelmar.exe", "Rivolink.dll", "Wakeplan.dll"}),
+        ListFolder(root / "program"));
+    char folder[FolderBufferSize] = {};
+    ASSERT_EQ(1, ReadAdamsFolder(folder));
+    EXPECT_EQ(root.Path(), folder);
+    ASSERT_EQ(1, ReadEpgTempFolder(folder));
+    EXPECT_STREQ("C:\\temp\\", folder);
+    ASSERT_EQ(1, ReadChannelInstallPath(folder));
+    EXPECT_STREQ("C:\\channels", folder);
+    ASSERT_EQ(1,
+              ReadRegistryText(HKEY_CURRENT_USER, DataCastKeyPath, "Log", folder, sizeof folder));
+    EXPECT_STREQ("C:\\logs\\receiver.log", folder);
+
+    const std::string name = "ＮＨＫ総合";
+    ASSERT_EQ(0, run("dayset \"" + root.Path() + "\" NHK1 " + name + " -1 2"));
+    for (int day : {-1, 2}) {
+        std::string content;
+        ASSERT_TRUE(DecodeForCheck(ReadWholeFile(root / ("NHK1" + DateField(day) + ".ep1")),
+                                   DayFileHeader, true, content));
+        EXPECT_EQ(name, content.substr(12, (unsigned char)content[11]));
+        EXPECT_TRUE(FileExists(root / ("NHK1" + DateField(day) + ".ept")));
+    }
+    for (const char *wrong : {"dayset x NHK1 name tomorrow", "package --program C:\\p", "pace 0"})
+        EXPECT_EQ(2, run(wrong)) << wrong;
+    ClearInstallationRegistry();
 }

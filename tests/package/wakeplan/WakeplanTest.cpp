@@ -15,8 +15,14 @@ protected:
     }
     void TearDown() override { DeleteRegistryTree(HKEY_CURRENT_USER, WakeplanKeyPath); }
 
-    void SetSwitch(const char *name, DWORD value) {
-        SetRegistryBytes(HKEY_CURRENT_USER, WakeplanKeyPath, name, &value, sizeof value, REG_DWORD);
+    void SetSwitch(const char *name, DWORD value) { ::SetSwitch(WakeplanKeyPath, name, value); }
+    // Runs wakeplan-show; its exit code, with what it printed.
+    long Show(std::string &shown) {
+        TempFolder out("wakeplan-show");
+        ChildProcess show(BinCommand("wakeplan-show.exe"), "", out / "shown.txt");
+        long exitCode = show.Wait(10000);
+        shown = show.Output();
+        return exitCode;
     }
 };
 
@@ -44,39 +50,6 @@ bool SameRecord(const ScheduleRecord &a, const ScheduleRecord &b) {
     return memcmp(&a, &b, sizeof a) == 0;
 }
 
-// Runs a program and returns what it wrote to its standard output.
-std::string RunCaptured(const std::string &commandLine, DWORD &exitCode) {
-    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-    HANDLE readEnd, writeEnd;
-    if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0))
-        return "";
-    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = writeEnd;
-    startup.hStdError = writeEnd;
-    PROCESS_INFORMATION process = {};
-    std::string line = commandLine;
-    BOOL started = CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                                  &startup, &process);
-    CloseHandle(writeEnd);
-    std::string output;
-    char buffer[4096];
-    DWORD got = 0;
-    while (started && ReadFile(readEnd, buffer, sizeof buffer, &got, nullptr) && got)
-        output.append(buffer, got);
-    CloseHandle(readEnd);
-    exitCode = 0xFFFF;
-    if (started) {
-        WaitForSingleObject(process.hProcess, 10000);
-        GetExitCodeProcess(process.hProcess, &exitCode);
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
-    }
-    return output;
-}
-
 // A call of the library looked up by its ordinal; null when there is none.
 template <typename Call> Call ByOrdinal(HMODULE library, WORD ordinal) {
     FARPROC found = GetProcAddress(library, MAKEINTRESOURCEA(ordinal));
@@ -84,7 +57,7 @@ template <typename Call> Call ByOrdinal(HMODULE library, WORD ordinal) {
 }
 
 std::string WriterCommand(const char *enabled, const char *flags) {
-    return BinFolder() + "\\wakeplan-writer.exe " + enabled + " " + flags;
+    return BinCommand("wakeplan-writer.exe", std::string(enabled) + " " + flags);
 }
 } // namespace
 
@@ -159,6 +132,23 @@ TEST_F(Wakeplan, ARecordIsKeptAcrossProcesses) {
     EXPECT_EQ(0x5A, readBack.reserved[23]);
     // Nothing but the record is left in the folder.
     EXPECT_EQ(std::vector<std::string>{ScheduleFileName}, ListFolder(store.Path()));
+
+    // The demo's daily choice: zeros around a daily window, the next start today.
+    ChildProcess demo(WriterCommand("1", "80000000") + " --window 06:00-24:00 --next today --zero");
+    ASSERT_EQ(0, demo.Wait(10000));
+    ASSERT_EQ(0, ReadScheduleRecord(&readBack));
+    SYSTEMTIME today;
+    GetLocalTime(&today);
+    EXPECT_EQ(1, readBack.enabled);
+    EXPECT_EQ(FlagAlwaysReceiveAdams, readBack.flags);
+    EXPECT_EQ((std::vector<uint16_t>{6, 0, 24, 0}),
+              std::vector<uint16_t>(readBack.dailyWindow, readBack.dailyWindow + 4));
+    EXPECT_EQ((std::vector<uint16_t>{today.wYear, today.wMonth, (uint16_t)(today.wDayOfWeek + 1),
+                                     today.wDay, 0, 0, 0, 0}),
+              std::vector<uint16_t>(readBack.nextStart, readBack.nextStart + 8));
+    EXPECT_EQ(0, readBack.untouched[0] | readBack.reserved[23]);
+    ChildProcess wrong(WriterCommand("1", "0") + " --window 6-24");
+    EXPECT_EQ(100, wrong.Wait(10000));
 }
 
 TEST_F(Wakeplan, ACrashDuringAWriteKeepsTheOldRecord) {
@@ -248,9 +238,8 @@ TEST_F(Wakeplan, ShowToolPrintsTheRecordAndTheWindows) {
     BroadcastTimeTable table = SampleTable();
     ASSERT_EQ(0, WriteScheduleRecord(&record));
     ASSERT_EQ(0, SetBroadcastTimes(&table));
-    DWORD exitCode = 0;
-    std::string shown = RunCaptured(BinFolder() + "\\wakeplan-show.exe", exitCode);
-    EXPECT_EQ(0u, exitCode);
+    std::string shown;
+    EXPECT_EQ(0, Show(shown));
     for (const char *expected :
          {"enabled:        1 (daily automatic acquisition)", "daily window:   06:10 - 23:50",
           "next start:     2026/12/09 (Wed, day of week 4) 06:10:00.000",
@@ -260,6 +249,5 @@ TEST_F(Wakeplan, ShowToolPrintsTheRecordAndTheWindows) {
         EXPECT_NE(std::string::npos, shown.find(expected)) << expected << "\n" << shown;
 
     WriteFile(store / BroadcastFileName, "torn");
-    RunCaptured(BinFolder() + "\\wakeplan-show.exe", exitCode);
-    EXPECT_EQ(1u, exitCode);
+    EXPECT_EQ(1, Show(shown));
 }
