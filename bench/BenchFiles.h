@@ -1,6 +1,7 @@
 // The clock and the file work that the Wine benchmarks share: writing test
 // files, listing and emptying a folder.
 #pragma once
+#include "FolderScan.h"
 #include <windows.h>
 #include <set>
 #include <string>
@@ -22,15 +23,10 @@ inline void Write(const std::string &path, const std::string &content) {
 // The names of the files directly in the folder, sorted.
 inline std::set<std::string> Listing(const std::string &folder) {
     std::set<std::string> names;
-    WIN32_FIND_DATAA entry;
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &entry);
-    if (search == INVALID_HANDLE_VALUE)
-        return names;
-    do {
+    ForEachEntry((folder + "\\*").c_str(), [&](const WIN32_FIND_DATAA &entry) {
         if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
             names.insert(entry.cFileName);
-    } while (FindNextFileA(search, &entry));
-    FindClose(search);
+    });
     return names;
 }
 

@@ -13,14 +13,13 @@
 //   "HangInStart", "HangInStop" (DWORD): nonzero makes the handler of 1827
 //       (or of 1826) never return, as a receiver that hangs: read at each
 //       such message, noted in the log before it hangs.
+#include "DataCastNames.h"
 #include "DataCastReception.h"
 #include "StandInLog.h"
 #include <windows.h>
 
 namespace {
-const char WindowTitle[] = "DataCast - NORVELL";
 const char WindowClass[] = "DataCastReceiver";
-const char SettingsKey[] = "Software\\PackageStandIns\\DataCast";
 constexpr UINT StartReceptionMessage = 1827;
 constexpr UINT StopReceptionMessage = 1826;
 constexpr UINT_PTR StepTimer = 1;
@@ -38,26 +37,26 @@ Receiver receiver;
 
 void Report(const std::string &text) {
     OutputDebugStringA(("DataCast: " + text + "\n").c_str());
-    WriteLogLine(SettingsKey, "note %s", text.c_str());
+    WriteLogLine(DataCastKeyPath, "note %s", text.c_str());
 }
 
 LRESULT Logged(const char *message, WPARAM wParam, LPARAM lParam, LRESULT result) {
-    WriteLogLine(SettingsKey, "message %s wParam=0x%llx lParam=0x%llx -> %lld", message,
+    WriteLogLine(DataCastKeyPath, "message %s wParam=0x%llx lParam=0x%llx -> %lld", message,
                  (unsigned long long)wParam, (unsigned long long)(ULONG_PTR)lParam,
                  (long long)result);
     return result;
 }
 
 int Exit(int code) {
-    WriteLogLine(SettingsKey, "exit %d", code);
+    WriteLogLine(DataCastKeyPath, "exit %d", code);
     return code;
 }
 
 DWORD ReadStepMilliseconds() {
     DWORD value = DefaultStepMilliseconds;
     DWORD size = sizeof value;
-    if (RegGetValueA(HKEY_CURRENT_USER, SettingsKey, "StepMilliseconds", RRF_RT_REG_DWORD, nullptr,
-                     &value, &size) != ERROR_SUCCESS)
+    if (RegGetValueA(HKEY_CURRENT_USER, DataCastKeyPath, "StepMilliseconds", RRF_RT_REG_DWORD,
+                     nullptr, &value, &size) != ERROR_SUCCESS)
         return DefaultStepMilliseconds;
     return value < 10 ? 10 : value > 600000 ? 600000 : value;
 }
@@ -65,7 +64,7 @@ DWORD ReadStepMilliseconds() {
 bool ReadFeedFile(std::string &path) {
     char text[MAX_PATH] = {};
     DWORD size = sizeof text - 1;
-    if (RegGetValueA(HKEY_CURRENT_USER, SettingsKey, "FeedFile", RRF_RT_REG_SZ, nullptr, text,
+    if (RegGetValueA(HKEY_CURRENT_USER, DataCastKeyPath, "FeedFile", RRF_RT_REG_SZ, nullptr, text,
                      &size) != ERROR_SUCCESS ||
         !text[0])
         return false;
@@ -157,7 +156,7 @@ void OnStepTimer(HWND window) {
 // A receiver that hangs inside a message's handler, when its switch says so.
 void HangIfSwitched(const char *name, const char *message) {
     DWORD hang = 0, size = sizeof hang;
-    if (RegGetValueA(HKEY_CURRENT_USER, SettingsKey, name, RRF_RT_REG_DWORD, nullptr, &hang,
+    if (RegGetValueA(HKEY_CURRENT_USER, DataCastKeyPath, name, RRF_RT_REG_DWORD, nullptr, &hang,
                      &size) != ERROR_SUCCESS ||
         !hang)
         return;
@@ -191,9 +190,9 @@ LRESULT CALLBACK ReceiverProc(HWND window, UINT message, WPARAM wParam, LPARAM l
 } // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-    WriteLogLine(SettingsKey, "start %s", Quoted(GetCommandLineA()).c_str());
+    WriteLogLine(DataCastKeyPath, "start %s", Quoted(GetCommandLineA()).c_str());
     // One receiver per installation: a second one would write the same files.
-    if (FindWindowA(WindowClass, WindowTitle)) {
+    if (FindWindowA(WindowClass, ReceiverTitle)) {
         Report("another receiver is running");
         return Exit(1);
     }
@@ -204,7 +203,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     if (!RegisterClassA(&windowClass))
         return Exit(1);
     // Never shown: the EPG program finds it by its title and drives it.
-    HWND window = CreateWindowExA(0, WindowClass, WindowTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+    HWND window = CreateWindowExA(0, WindowClass, ReceiverTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
                                   CW_USEDEFAULT, 320, 200, nullptr, nullptr, instance, nullptr);
     if (!window)
         return Exit(1);

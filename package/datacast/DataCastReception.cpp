@@ -112,19 +112,15 @@ std::string ScheduleContent(const Feed &feed) {
 std::string DayFileContent(ReceivedKind kind, const FeedStation &station, const DayDate &date) {
     switch (kind) {
     case KindEp1: {
-        // prefix, date field, year, then the name's length and the name
-        std::string content = station.prefix.substr(0, StationPrefixLength);
-        content.resize(StationPrefixLength, ' ');
-        content += date.field;
-        content += (char)(date.year & 0xFF);
-        content += (char)((date.year >> 8) & 0xFF);
-        content += (char)0;
-        size_t length =
-            station.name.size() < MaxStationNameLength ? station.name.size() : MaxStationNameLength;
-        content += (char)length;
-        content += station.name.substr(0, length);
-        content += "\r\n";
-        return content + Programmes(station, date, StartAndTitle);
+        // prefix, date field, year, a zero, then the name's length and the name
+        std::string lead = station.prefix.substr(0, StationPrefixLength);
+        lead.resize(StationPrefixLength, ' ');
+        lead += date.field;
+        lead += (char)(date.year & 0xFF);
+        lead += (char)((date.year >> 8) & 0xFF);
+        lead += (char)0;
+        return NamingDayContent(station.name.substr(0, MaxStationNameLength),
+                                "\r\n" + Programmes(station, date, StartAndTitle), lead);
     }
     case KindEpt:
         return Programmes(station, date, StartEndTitle);

@@ -11,8 +11,6 @@ const char ChannelKeyPath[] = "Software\\Norvell\\TunerDesk\\Channel\\";
 const char EpgKeyPath[] = "Software\\NORVELL\\TunerDesk\\EPG";
 const char StandInsKeyPath[] = "Software\\PackageStandIns";
 // DataCast.cpp keeps these to itself; no header of package/datacast names them.
-const char DataCastKeyPath[] = "Software\\PackageStandIns\\DataCast";
-const char ReceiverTitle[] = "DataCast - NORVELL";
 
 const REGSAM OtherRegistryView = sizeof(void *) == 4 ? KEY_WOW64_64KEY : KEY_WOW64_32KEY;
 

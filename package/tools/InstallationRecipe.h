@@ -9,6 +9,7 @@
 // 32-bit caller writes the 32-bit view, where the package's 32-bit installer
 // writes them); a tool built for the program's target installs for it.
 #pragma once
+#include "DataCastNames.h"
 #include <windows.h>
 #include <ctime>
 #include <string>
@@ -20,9 +21,7 @@ extern const char ChannelKeyPath[]; // HKLM, "Install Path": the folder of "ChTa
 extern const char EpgKeyPath[];     // HKLM, "EPG Temp" and "EPG data"
 // HKCU: the stand-ins' settings, one subkey each (package/*/ name their own).
 extern const char StandInsKeyPath[];
-// The receiver's settings and its window's title, as DataCast.exe has them.
-extern const char DataCastKeyPath[];
-extern const char ReceiverTitle[];
+// The receiver's settings and its window's title come from DataCastNames.h.
 
 // On 64-bit Windows HKLM\Software has two views: a 32-bit program reads the
 // 32-bit one (Wow6432Node), a 64-bit program the 64-bit one. The helpers
