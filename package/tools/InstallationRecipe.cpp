@@ -1,4 +1,5 @@
 #include "InstallationRecipe.h"
+#include "FileTime.h"
 #include "LocalTime.h"
 #include "ReceivedEncoder.h"
 #include "Switches.h"
@@ -95,7 +96,7 @@ void WriteFile(const std::string &path, const std::string &content) {
 
 FILETIME FileTimeOf(time_t moment) {
     ULARGE_INTEGER ticks;
-    ticks.QuadPart = ((ULONGLONG)moment + 11644473600ULL) * 10000000ULL;
+    ticks.QuadPart = TimeToTicks(moment);
     return {ticks.LowPart, ticks.HighPart};
 }
 
